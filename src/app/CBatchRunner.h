@@ -1,0 +1,14 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// "kivran --batch ...": runs scripts without a window, for users who automate and for black-box tests.
+class CBatchRunner {
+public:
+    // True when the arguments ask for batch mode.
+    static bool IsBatch(const std::vector<std::string>& args);
+    // Runs batch mode; args excludes the program name. Returns the process exit status.
+    static int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+};
