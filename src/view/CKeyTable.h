@@ -1,0 +1,36 @@
+#pragma once
+
+#include "view/KeyRecord.h"
+
+#include <string>
+#include <vector>
+
+// The key assignments: an ordered list of records, turned into the window's accelerators and shown next to the
+// menu labels.
+class CKeyTable {
+public:
+    // The sixteen assignments used when the settings hold none.
+    static std::vector<KeyRecord> DefaultTable();
+
+    // "Alt+", "Ctrl+", "Shift+" as flagged, then the key's name. Never translated.
+    static std::string KeyName(uint8_t flags, uint16_t key);
+    static std::string BaseKeyName(uint16_t key);
+
+    CKeyTable() = default;
+    explicit CKeyTable(std::vector<KeyRecord> records) : records(std::move(records)) {}
+
+    // Index of the first record with these flags and key, or -1.
+    int FindByKey(uint8_t flags, uint16_t key) const;
+    // Indices of the records of a command, in table order, at most `limit`.
+    std::vector<int> KeysOfCommand(uint16_t command, int limit) const;
+    // The key names of a command joined by commas (up to `limit` keys); empty when it has none.
+    std::string KeyNamesOfCommand(uint16_t command, int limit = 10) const;
+    // The command a key press stands for, or 0 when the key is not assigned.
+    uint16_t CommandForKey(uint8_t flags, uint16_t key) const;
+
+    const std::vector<KeyRecord>& Records() const { return records; }
+    std::vector<KeyRecord>& Records() { return records; }
+
+private:
+    std::vector<KeyRecord> records;
+};
