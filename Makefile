@@ -1,5 +1,5 @@
 # Thin wrapper around CMake presets. "make run" and "make test" are the README's two commands.
-SAMPLE ?= share/sample/sample.bin
+SAMPLE ?= share/sample/sample.bmp
 
 .PHONY: deps build run test bench clean
 

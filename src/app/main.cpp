@@ -1,5 +1,7 @@
 #include "app/CBatchRunner.h"
+#include "app/CKIVRANApp.h"
 
+#include <QApplication>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,5 +11,15 @@ int main(int argc, char** argv) {
     if (CBatchRunner::IsBatch(args)) {
         return CBatchRunner::Run(args, std::cout, std::cerr);
     }
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("KIVRAN");
+    CKIVRANApp kivran;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    if (!kivran.InitInstance(arguments)) {
+        return 1;
+    }
+    int status = QApplication::exec();
+    kivran.ExitInstance();
+    return status;
 }

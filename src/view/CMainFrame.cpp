@@ -1,0 +1,672 @@
+#include "view/CMainFrame.h"
+
+#include "app/CTextTable.h"
+#include "app/CVersionDlg.h"
+#include "platform/ExecutablePath.h"
+#include "view/CColorStsBar.h"
+#include "view/CCommandLabels.h"
+#include "view/CDataView.h"
+#include "view/CKeyTranslator.h"
+#include "view/CMenuBuilder.h"
+#include "view/CMyDialogBar.h"
+#include "view/CToolIcons.h"
+#include "view/CUserPrompt.h"
+#include "view/CommandIds.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+QString Tr(TextId id) { return QString::fromStdString(CTextTable::Text(id)); }
+
+// Tool bar buttons, left to right; 0 is a separator.
+const int kToolButtons[] = {ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_CUT, ID_COPY, ID_PASTE, 0, ID_UNDO, ID_REDO, 0,
+                            ID_JUMP_TOP, ID_JUMP_END, ID_JUMP_TO, 0, ID_SYMBOL_SEARCH, ID_SYMBOL_SEARCH_FORWARD,
+                            ID_SYMBOL_SEARCH_BACKWARD, 0, ID_SEARCH, ID_SEARCH_FORWARD, ID_SEARCH_BACKWARD, 0,
+                            ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV};
+
+// Faces tried, in order, when the stored face is not installed: fixed pitch with Japanese glyphs first.
+const char* const kFallbackFaces[] = {"Noto Sans Mono CJK JP", "Noto Sans Mono CJK JP Regular", "Source Han Mono",
+                                      "VL Gothic", "IPAGothic", "TakaoGothic", "DejaVu Sans Mono",
+                                      "Liberation Mono"};
+
+} // namespace
+
+CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
+    if (!prompt) {
+        ownedPrompt = std::make_unique<CUserPrompt>();
+        prompt = ownedPrompt.get();
+    }
+    store.SetListener(this);
+    SetFloatFormat(floatWidth, settings.floatPrecision);
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    store.SetListener(nullptr);
+}
+
+bool CMainFrame::Create() {
+    setWindowTitle("KIVRAN");
+    menus = new CMenuBuilder(menuBar(), this);
+    menus->Build();
+    connect(menus, &CMenuBuilder::Command, this, &CMainFrame::OnCommand);
+    CreateToolBar();
+    CreateBars();
+    CreateCentralArea();
+
+    sizeTypeBar->CheckSize(0);
+    sizeTypeBar->CheckType(1);
+    OnSizeTypeCommand(ID_SIZE_1BYTE);
+
+    SetDisplayFont(settings.displayFont);
+    SetFloatFormat(floatWidth, settings.floatPrecision);
+    ApplyDataSourceSettings();
+    PrepareDataSource();
+    ShowCharSetPane();
+    UpdateRecentMenu();
+
+    settings.language = settings.language == 1 ? 1 : 0;
+    CTextTable::SetLanguage(settings.language);
+    if (!(settings.optionFlags & KivranSettings::kFirstStartDone)) {
+        FirstStart();
+    }
+    ApplyLanguage();
+    RefreshStatus();
+
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
+    created = true;
+    UpdateTitle();
+    return true;
+}
+
+void CMainFrame::CreateToolBar() {
+    toolBar = new QToolBar(this);
+    toolBar->setObjectName("toolBar");
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(16, 15));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int command : kToolButtons) {
+        if (command == 0) {
+            toolBar->addSeparator();
+            continue;
+        }
+        QAction* action = toolBar->addAction(CToolIcons::Icon(command), QString());
+        action->setData(command);
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar);
+}
+
+void CMainFrame::CreateBars() {
+    statusPanes = new CColorStsBar(this);
+    statusPanes->setObjectName("statusBar");
+    statusPanes->SetPanes({"FILE", "MEMORY", "NORMAL", "OVW", "999,999,999 bytes", "0xDDDDDDDD", "100%", "Shift-JIS"});
+    numericBar = new CColorStsBar(this);
+    numericBar->setObjectName("numericBar");
+    numericBar->SetPanes({"S :  -32767", "US : 65536", "L :  2147483647", "UL :  4294967295",
+                          "F : 1.000000000000000000", "D : -1.00000000000000000"});
+    sizeTypeBar = new CMyDialogBar(this);
+    sizeTypeBar->setObjectName("sizeTypeBar");
+    connect(sizeTypeBar, &CMyDialogBar::Command, this, &CMainFrame::OnSizeTypeCommand);
+}
+
+void CMainFrame::CreateCentralArea() {
+    auto* central = new QWidget(this);
+    auto* grid = new QGridLayout(central);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    dataView = new CDataView(this, central);
+    dataView->setObjectName("dataView");
+    vScroll[0] = new QScrollBar(Qt::Vertical, central);
+    vScroll[1] = new QScrollBar(Qt::Vertical, central);
+    hScroll = new QScrollBar(Qt::Horizontal, central);
+    vScroll[0]->setObjectName("vScroll0");
+    vScroll[1]->setObjectName("vScroll1");
+    hScroll->setObjectName("hScroll");
+    vScroll[1]->hide();
+    auto* scrollColumn = new QWidget(central);
+    auto* column = new QVBoxLayout(scrollColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(vScroll[0], 1);
+    column->addWidget(vScroll[1], 1);
+    grid->addWidget(dataView, 0, 0);
+    grid->addWidget(scrollColumn, 0, 1);
+    grid->addWidget(hScroll, 1, 0);
+    grid->addWidget(sizeTypeBar, 2, 0, 1, 2);
+    grid->addWidget(numericBar, 3, 0, 1, 2);
+    grid->addWidget(statusPanes, 4, 0, 1, 2);
+    grid->setRowStretch(0, 1);
+    setCentralWidget(central);
+    dataView->setFocus();
+}
+
+void CMainFrame::ApplyDataSourceSettings() {
+    DataSourceSettings s;
+    s.dllFileName = settings.dllFileName;
+    s.readFuncName = settings.readFuncName;
+    s.writeFuncName = settings.writeFuncName;
+    s.dllMemorySize = static_cast<uint64_t>(settings.dllMemorySize < 0 ? 0 : settings.dllMemorySize);
+    s.mmfName = settings.mmfName;
+    s.mutexName = settings.mutexName;
+    s.mmfMemorySize = static_cast<uint64_t>(settings.mmfMemorySize < 0 ? 0 : settings.mmfMemorySize);
+    s.maxFileSizeForMemory = static_cast<uint64_t>(settings.maxFileSizeForMemory < 0 ? 0 : settings.maxFileSizeForMemory);
+    store.SetSettings(s);
+    store.SetOptionFlags(settings.optionFlags);
+    store.SetUndoLimit(static_cast<uint64_t>(settings.maxUndoSize < 0 ? 0 : settings.maxUndoSize));
+    store.RecentFiles().SetEntries(settings.recentFiles);
+}
+
+void CMainFrame::PrepareDataSource() {
+    switch (settings.mode) {
+    case CDataStore::kModeDll:
+    case CDataStore::kModeSharedMemory:
+        if (settings.mode == CDataStore::kModeSharedMemory) {
+            settings.insertMode = 0;
+        }
+        ShowOutcome(store.AttachSource(settings.mode));
+        StartRefreshTimer();
+        break;
+    default:
+        settings.mode = CDataStore::kModeFile;
+        break;
+    }
+    ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
+    ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
+}
+
+void CMainFrame::StartRefreshTimer() {
+    if (!refreshTimer) {
+        refreshTimer = new QTimer(this);
+        connect(refreshTimer, &QTimer::timeout, this, &CMainFrame::OnRefreshTimer);
+    }
+    refreshTimer->start(settings.elapse > 0 ? settings.elapse : 100);
+}
+
+void CMainFrame::OnRefreshTimer() {
+    if (!store.NeedsRefresh()) {
+        refreshTimer->stop();
+        return;
+    }
+    dataView->update();
+    ShowAddressPane();
+}
+
+void CMainFrame::FirstStart() {
+    int chosen = prompt->ChooseLanguage(this, settings.language);
+    settings.language = chosen == 1 ? 1 : 0;
+    CTextTable::SetLanguage(settings.language);
+    prompt->Message(this, Tr(T_MSG_FIRST_START));
+    settings.optionFlags |= KivranSettings::kFirstStartDone;
+    store.SetOptionFlags(settings.optionFlags);
+}
+
+void CMainFrame::ApplyLanguage() {
+    const CKeyTable keys(settings.keyTable);
+    menus->Relabel(CTextTable::Language(), keys);
+    sizeTypeBar->ApplyLanguage(CTextTable::Language());
+    for (QAction* action : toolBar->actions()) {
+        int label = CCommandLabels::LabelOf(action->data().toInt());
+        if (label >= 0) {
+            // The tip is the menu label exactly as stored, with its "&".
+            action->setToolTip(QString::fromStdString(CTextTable::Text(static_cast<TextId>(label))));
+            action->setStatusTip(action->toolTip());
+        }
+    }
+    ShowCharSetPane();
+}
+
+void CMainFrame::BuildAccelerators() {
+    accelerators.reset();
+    if (!settings.keyTable.empty()) {
+        accelerators = std::make_unique<CKeyTable>(settings.keyTable);
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && accelerators && isEnabled() && isActiveWindow() &&
+        !QApplication::activePopupWidget() && !QApplication::activeModalWidget()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        uint8_t flags = 0;
+        uint16_t code = 0;
+        if (CKeyTranslator::Translate(*key, flags, code)) {
+            uint16_t command = accelerators->CommandForKey(flags, code);
+            if (command != 0) {
+                OnCommand(command);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ApplyStoredPlacement() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    auto clamp = [](int v, int hi) { return v < 0 ? 0 : (v > hi ? hi : v); };
+    int left = clamp(settings.windowLeft, area.width());
+    int right = clamp(settings.windowRight, area.width());
+    int top = clamp(settings.windowTop, area.height());
+    int bottom = clamp(settings.windowBottom, area.height());
+    if (top < bottom && left < right) {
+        setGeometry(left, top, right - left, bottom - top);
+    } else {
+        resize(900, 600);
+    }
+}
+
+void CMainFrame::RememberNormalRect() {
+    if (!created || isMaximized() || isMinimized() || isFullScreen()) {
+        return;
+    }
+    const QRect r = geometry();
+    settings.windowLeft = r.left();
+    settings.windowTop = r.top();
+    settings.windowRight = r.left() + r.width();
+    settings.windowBottom = r.top() + r.height();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RememberNormalRect();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    RememberNormalRect();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        UpdateTitle();
+    }
+}
+
+QString CMainFrame::TitleText(bool active) const {
+    QString title = "KIVRAN";
+    const QString path = QString::fromStdString(store.FilePath());
+    if (!path.isEmpty()) {
+        title += " - " + (active ? path : QFileInfo(path).fileName());
+    }
+    if (store.IsModified()) {
+        title += " *";
+    }
+    return title;
+}
+
+void CMainFrame::UpdateTitle() { setWindowTitle(TitleText(isActiveWindow())); }
+
+void CMainFrame::PrepareDestroy() {
+    settings.windowStyle = isMaximized() ? KivranSettings::kMaximizedStyle : 0;
+    if (refreshTimer) {
+        refreshTimer->stop();
+    }
+    accelerators.reset();
+}
+
+void CMainFrame::CollectSettings() {
+    settings.mode = store.Mode();
+    settings.recentFiles = store.RecentFiles().Entries();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!AskSaveChanges()) {
+        event->ignore();
+        return;
+    }
+    PrepareDestroy();
+    event->accept();
+}
+
+bool CMainFrame::AskSaveChanges() {
+    if (!store.IsModified()) {
+        return true;
+    }
+    switch (prompt->AskYesNoCancel(this, Tr(T_MSG_SAVE_CHANGES))) {
+    case CUserPrompt::Yes: return SaveAs();
+    case CUserPrompt::No: return true;
+    default: return false;
+    }
+}
+
+void CMainFrame::ShowOutcome(const DataOutcome& outcome) {
+    for (const DataNotice& notice : outcome.notices) {
+        prompt->Message(this, QString::fromStdString(DataNoticeText(notice, CTextTable::Language())));
+    }
+}
+
+bool CMainFrame::OpenFile(const QString& path, bool askSave) {
+    if (askSave && !AskSaveChanges()) {
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    DataOutcome outcome = store.OpenFile(path.toStdString());
+    QApplication::restoreOverrideCursor();
+    if (refreshTimer) {
+        refreshTimer->stop();
+    }
+    settings.mode = store.Mode();
+    splitY = -1;
+    ShowOutcome(outcome);
+    UpdateRecentMenu();
+    UpdateTitle();
+    RefreshStatus();
+    dataView->update();
+    return outcome.success;
+}
+
+void CMainFrame::FileNew() {
+    if (!AskSaveChanges()) {
+        return;
+    }
+    store.NewBuffer();
+    settings.mode = store.Mode();
+    splitY = -1;
+    if (refreshTimer) {
+        refreshTimer->stop();
+    }
+    UpdateTitle();
+    RefreshStatus();
+    dataView->update();
+}
+
+void CMainFrame::FileOpen() {
+    QString path = prompt->OpenFileName(this, Tr(T_MSG_SELECT_FILE), QString(), " (*.*)");
+    if (!path.isEmpty()) {
+        OpenFile(path);
+    }
+}
+
+void CMainFrame::OpenRecent(int index) {
+    const std::vector<std::string> entries = store.RecentFiles().Entries();
+    if (index >= 0 && index < static_cast<int>(entries.size())) {
+        OpenFile(QString::fromStdString(entries[index]));
+    }
+}
+
+bool CMainFrame::SaveCurrent() {
+    if (!store.CanSave()) {
+        return false;
+    }
+    DataOutcome outcome = store.Save();
+    ShowOutcome(outcome);
+    return outcome.success;
+}
+
+bool CMainFrame::SaveAs() {
+    QString path = prompt->SaveFileName(this, QString::fromUtf8("ファイル名の指定"),
+                                        QString::fromStdString(store.FilePath()), " (*.*)");
+    if (path.isEmpty()) {
+        return false;
+    }
+    DataOutcome outcome = store.SaveAs(path.toStdString());
+    ShowOutcome(outcome);
+    UpdateTitle();
+    return outcome.success;
+}
+
+void CMainFrame::UpdateRecentMenu() { menus->SetRecentFiles(store.RecentFiles().Entries()); }
+
+void CMainFrame::ShowHelp() {
+    const QString help = QString::fromStdString(ExecutablePath::Path()) + ".HLP";
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void CMainFrame::ShowVersion() {
+    CVersionDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::ToggleBar(QWidget* bar, int command) {
+    bar->setVisible(bar->isHidden());
+    if (QAction* action = menus->Action(command)) {
+        action->setChecked(!bar->isHidden());
+    }
+    dataView->update();
+}
+
+void CMainFrame::OnCommand(int command) {
+    if (command >= ID_FILE_MRU_FIRST && command < ID_FILE_MRU_FIRST + 10) {
+        OpenRecent(command - ID_FILE_MRU_FIRST);
+        return;
+    }
+    switch (command) {
+    case ID_FILE_NEW: FileNew(); break;
+    case ID_FILE_OPEN: FileOpen(); break;
+    case ID_FILE_SAVE: SaveCurrent(); break;
+    case ID_FILE_SAVE_AS: SaveAs(); break;
+    case ID_APP_EXIT: close(); break;
+    case ID_VIEW_TOOLBAR: ToggleBar(toolBar, command); break;
+    case ID_VIEW_NUMERICBAR: ToggleBar(numericBar, command); break;
+    case ID_VIEW_STATUSBAR: ToggleBar(statusPanes, command); break;
+    case ID_HELP: ShowHelp(); break;
+    case ID_APP_ABOUT: ShowVersion(); break;
+    default: break;
+    }
+}
+
+void CMainFrame::OnSizeTypeCommand(int command) {
+    int size = sizeTypeBar->SizeIndex();
+    if (CMyDialogBar::SizeIndexOfCommand(command) >= 0) {
+        static const int masks[5] = {47, 47, 31, 19, 63};
+        const int mask = masks[size < 0 ? 0 : size];
+        sizeTypeBar->ShowTypes(mask);
+        int type = sizeTypeBar->TypeIndex();
+        if (type < 0 || !((mask >> type) & 1)) {
+            sizeTypeBar->CheckType(typeForSize[size]);
+        }
+    }
+    int type = sizeTypeBar->TypeIndex();
+    if (size >= 0 && type >= 0) {
+        typeForSize[size] = type;
+    }
+    lastSizeIndex = size;
+    lastTypeIndex = type;
+    pendingNibble = -1;
+    if (dataView) {
+        dataView->update();
+    }
+}
+
+void CMainFrame::SetDisplayFont(const LogFont& description) {
+    displayFont = FontFromDescription(description);
+    QFontMetrics fm(displayFont);
+    charHeight = hexCharWidth = maxCharWidth = 0;
+    const QString digits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (int i = 0; i < digits.size(); ++i) {
+        const QString c = digits.mid(i, 1);
+        int advance = fm.horizontalAdvance(c);
+        if (i < 16) {
+            charHeight = std::max(charHeight, fm.height());
+            hexCharWidth = std::max(hexCharWidth, advance);
+        }
+        maxCharWidth = std::max(maxCharWidth, advance);
+    }
+    if (dataView) {
+        dataView->setFont(displayFont);
+        dataView->update();
+    }
+}
+
+QFont CMainFrame::FontFromDescription(const LogFont& d) {
+    QFont font;
+    const QStringList families = QFontDatabase::families();
+    const QString face = QString::fromStdString(d.faceName);
+    if (!face.isEmpty() && families.contains(face, Qt::CaseInsensitive)) {
+        font.setFamily(face);
+    } else {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        for (const char* candidate : kFallbackFaces) {
+            if (families.contains(QString::fromUtf8(candidate), Qt::CaseInsensitive)) {
+                font.setFamily(QString::fromUtf8(candidate));
+                break;
+            }
+        }
+    }
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    int height = d.height == 0 ? -16 : d.height;
+    // A negative height is the character height; a positive one the cell height, of which the character
+    // takes about seven eighths.
+    font.setPixelSize(height < 0 ? -height : std::max(1, height * 7 / 8));
+    font.setWeight(d.weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setItalic(d.italic != 0);
+    return font;
+}
+
+void CMainFrame::SetFloatFormat(int width, int precision) {
+    floatWidth = width > 20 ? 20 : width;
+    if (precision > floatWidth - 1) {
+        precision = floatWidth - 1;
+    }
+    settings.floatPrecision = precision;
+    floatFormatE = QString::asprintf("%%%d.%dle", floatWidth, precision).toStdString();
+    floatFormatF = QString::asprintf("%%%d.%dlf", floatWidth, precision).toStdString();
+}
+
+void CMainFrame::ShowModePanes(int source, int accessFlags, int insert) {
+    const uint32_t def = CColorStsBar::kDefaultColor;
+    for (int i = 0; i < 4; ++i) {
+        statusPanes->SetPaneText(i, QString());
+    }
+    switch (source) {
+    case 0:
+        statusPanes->SetPaneText(kPaneSource, "FILE");
+        statusPanes->SetPaneColors(kPaneSource, def, def);
+        if (accessFlags & CDataStore::kAccessDirect) {
+            statusPanes->SetPaneText(kPaneMemory, "DIRECT");
+            statusPanes->SetPaneColors(kPaneMemory, 0xFFFFFF, 0x0000FF);
+        } else {
+            statusPanes->SetPaneColors(kPaneMemory, def, def);
+        }
+        if (accessFlags & CDataStore::kAccessView) {
+            statusPanes->SetPaneText(kPaneView, "VIEW");
+            statusPanes->SetPaneColors(kPaneView, 0xFFFFFF, 0x0000FF);
+        } else {
+            statusPanes->SetPaneColors(kPaneView, def, def);
+        }
+        if (insert) {
+            statusPanes->SetPaneText(kPaneInsert, "INS");
+            statusPanes->SetPaneColors(kPaneInsert, 0x000000, 0x00FF00);
+        } else {
+            statusPanes->SetPaneColors(kPaneInsert, def, def);
+        }
+        break;
+    case 1:
+        statusPanes->SetPaneText(kPaneSource, "DLL");
+        statusPanes->SetPaneColors(kPaneSource, 0xFFFFFF, 0xFF00FF);
+        break;
+    case 2:
+        statusPanes->SetPaneText(kPaneSource, "MMF");
+        statusPanes->SetPaneColors(kPaneSource, 0x000000, 0x00FFFF);
+        break;
+    default: break;
+    }
+}
+
+void CMainFrame::ShowSizePane(int64_t size) {
+    if (size < 0) {
+        statusPanes->SetPaneText(kPaneSize, QString());
+        return;
+    }
+    QString digits = QString::number(size);
+    for (int i = digits.size() - 3; i > 0; i -= 3) {
+        digits.insert(i, ',');
+    }
+    statusPanes->SetPaneText(kPaneSize, digits + " bytes");
+}
+
+void CMainFrame::ShowAddressPane() {
+    const uint32_t cursor = static_cast<uint32_t>(store.Pane(store.CurrentPane()).cursor);
+    statusPanes->SetPaneText(kPaneAddress, decimalAddress ? QString::asprintf("%d", static_cast<int32_t>(cursor))
+                                                          : QString::asprintf("0x%08X", cursor));
+}
+
+void CMainFrame::ShowUndoPane() {
+    statusPanes->SetPaneText(kPaneUndo, QString::asprintf(" %0.0lf%% ", store.UndoUsagePercent()));
+    if (store.UndoPaneRed()) {
+        statusPanes->SetPaneColors(kPaneUndo, 0xFFFFFF, 0x0000FF);
+    } else {
+        statusPanes->SetPaneColors(kPaneUndo, CColorStsBar::kDefaultColor, CColorStsBar::kDefaultColor);
+    }
+}
+
+void CMainFrame::ShowCharSetPane() {
+    statusPanes->SetPaneText(kPaneCharSet, settings.charSet == 1 ? "Unicode"
+                                                                 : (CTextTable::Language() == 1 ? "ASCII" : "Shift-JIS"));
+}
+
+void CMainFrame::RefreshStatus() {
+    ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
+    ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
+    ShowAddressPane();
+    ShowUndoPane();
+    ShowCharSetPane();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    event->acceptProposedAction();
+    if (files.isEmpty()) {
+        return;
+    }
+    const QString program = QString::fromStdString(ExecutablePath::Path());
+    const QString directory = QString::fromStdString(ExecutablePath::Directory());
+    for (int i = 1; i < files.size(); ++i) {
+        QProcess::startDetached(program, {files[i]}, directory);
+    }
+    OpenFile(files.first());
+}
+
+void CMainFrame::OnBytesChanged(uint64_t, uint64_t) { dataView->update(); }
+
+void CMainFrame::OnSizeChanged(uint64_t newSize) { ShowSizePane(static_cast<int64_t>(newSize)); }
+
+void CMainFrame::OnModifiedChanged(bool) { UpdateTitle(); }
+
+void CMainFrame::OnMarksChanged() { dataView->update(); }
+
+void CMainFrame::OnUndoChanged() { ShowUndoPane(); }
+
+void CMainFrame::OnSourceChanged() {
+    if (!statusPanes) {
+        return;
+    }
+    UpdateTitle();
+    RefreshStatus();
+    if (dataView) {
+        dataView->update();
+    }
+}

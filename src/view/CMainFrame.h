@@ -1,0 +1,171 @@
+#pragma once
+
+#include "app/KivranSettings.h"
+#include "data/CDataStore.h"
+#include "data/CDataStoreListener.h"
+#include "view/CKeyTable.h"
+
+#include <QFont>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+
+class QScrollBar;
+class QTimer;
+class QToolBar;
+class CColorStsBar;
+class CDataView;
+class CMenuBuilder;
+class CMyDialogBar;
+class CUserPrompt;
+
+// The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
+// colours, lists and options), the menus and bars, and handles every command.
+class CMainFrame : public QMainWindow, public CDataStoreListener {
+    Q_OBJECT
+public:
+    // Status bar panes and numeric bar panes.
+    enum StatusPane { kPaneSource, kPaneMemory, kPaneView, kPaneInsert, kPaneSize, kPaneAddress, kPaneUndo, kPaneCharSet };
+
+    explicit CMainFrame(CUserPrompt* prompt = nullptr);
+    ~CMainFrame() override;
+
+    KivranSettings& Settings() { return settings; }
+    const KivranSettings& Settings() const { return settings; }
+    CDataStore& Store() { return store; }
+    CUserPrompt& Prompt() { return *prompt; }
+
+    // The window-creation steps: bars, scroll bars, font, data source, first-start dialog, language.
+    bool Create();
+    // Applies the stored window rectangle (clamped to the screen) before the window is shown.
+    void ApplyStoredPlacement();
+    // Rebuilds the accelerators from the key table.
+    void BuildAccelerators();
+    // Relabels menus and the size and type bar in the current language.
+    void ApplyLanguage();
+    // Records the maximized state and stops the timer; called when the window is being destroyed.
+    void PrepareDestroy();
+    // Copies the live state back into the settings before they are written.
+    void CollectSettings();
+
+    void OnCommand(int command);
+    // Opens a file as the File menu does (after asking to save a modified buffer when askSave is true).
+    bool OpenFile(const QString& path, bool askSave = true);
+
+    QString TitleText(bool active) const;
+    void UpdateTitle();
+
+    // Display font and its metrics.
+    void SetDisplayFont(const LogFont& description);
+    const QFont& DisplayFont() const { return displayFont; }
+    int CharHeight() const { return charHeight; }
+    int HexCharWidth() const { return hexCharWidth; }
+    int MaxCharWidth() const { return maxCharWidth; }
+    static QFont FontFromDescription(const LogFont& description);
+
+    // Float cell formats, rebuilt whenever the width or precision changes.
+    void SetFloatFormat(int width, int precision);
+    int FloatWidth() const { return floatWidth; }
+    int FloatPrecision() const { return settings.floatPrecision; }
+    const std::string& FloatFormatE() const { return floatFormatE; }
+    const std::string& FloatFormatF() const { return floatFormatF; }
+
+    // Status panes.
+    void ShowModePanes(int source, int accessFlags, int insert);
+    void ShowSizePane(int64_t size);
+    void ShowAddressPane();
+    void ShowUndoPane();
+    void ShowCharSetPane();
+    void RefreshStatus();
+
+    CMenuBuilder* Menus() const { return menus; }
+    QToolBar* ToolBar() const { return toolBar; }
+    CColorStsBar* StatusBarPanes() const { return statusPanes; }
+    CColorStsBar* NumericBar() const { return numericBar; }
+    CMyDialogBar* SizeTypeBar() const { return sizeTypeBar; }
+    CDataView* DataView() const { return dataView; }
+    QScrollBar* VScroll(int pane) const { return vScroll[pane == 1 ? 1 : 0]; }
+    QScrollBar* HScroll() const { return hScroll; }
+    const CKeyTable* Accelerators() const { return accelerators.get(); }
+
+    // CDataStoreListener
+    void OnBytesChanged(uint64_t offset, uint64_t length) override;
+    void OnSizeChanged(uint64_t newSize) override;
+    void OnModifiedChanged(bool modified) override;
+    void OnMarksChanged() override;
+    void OnUndoChanged() override;
+    void OnSourceChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateBars();
+    void CreateCentralArea();
+    void PrepareDataSource();
+    void FirstStart();
+    void ToggleBar(QWidget* bar, int command);
+    void RememberNormalRect();
+    void ShowOutcome(const DataOutcome& outcome);
+    void UpdateRecentMenu();
+    void AddRecentFile(const std::string& path);
+    bool AskSaveChanges();
+    bool SaveCurrent();
+    bool SaveAs();
+    void FileNew();
+    void FileOpen();
+    void OpenRecent(int index);
+    void ShowHelp();
+    void ShowVersion();
+    void OnSizeTypeCommand(int command);
+    void OnRefreshTimer();
+    void StartRefreshTimer();
+    void ApplyDataSourceSettings();
+
+    KivranSettings settings;
+    CDataStore store;
+    std::unique_ptr<CUserPrompt> ownedPrompt;
+    CUserPrompt* prompt;
+    std::unique_ptr<CKeyTable> accelerators;
+
+    // Display format
+    std::array<int, 5> typeForSize{{1, 1, 1, 4, 1}};
+    int lastSizeIndex = -1;
+    int lastTypeIndex = -1;
+    int littleEndian = 1;
+    int decimalAddress = 0;
+    int splitY = -1;
+    int floatWidth = 20;
+    std::string floatFormatE;
+    std::string floatFormatF;
+    int pendingNibble = -1;
+    uint64_t dialogCursorMark = 0xFFFFFFFF;
+
+    // Metrics
+    QFont displayFont;
+    int charHeight = 0;
+    int hexCharWidth = 0;
+    int maxCharWidth = 0;
+    int leftMargin = 2;
+    int lineGap = 2;
+
+    // Widgets
+    CMenuBuilder* menus = nullptr;
+    QToolBar* toolBar = nullptr;
+    CColorStsBar* statusPanes = nullptr;
+    CColorStsBar* numericBar = nullptr;
+    CMyDialogBar* sizeTypeBar = nullptr;
+    CDataView* dataView = nullptr;
+    QScrollBar* vScroll[2] = {nullptr, nullptr};
+    QScrollBar* hScroll = nullptr;
+    QTimer* refreshTimer = nullptr;
+    bool created = false;
+};
