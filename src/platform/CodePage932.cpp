@@ -50,8 +50,8 @@ std::string Convert(const char* to, const char* from, const std::string& in, con
 
 std::u16string CodePage932::ToUtf16(const std::string& text) {
     const char16_t fffd = 0xFFFD;
-    std::string bytes = Convert("UTF-16LE", "CP932", text, std::string(reinterpret_cast<const char*>(&fffd), 2), 1,
-                                true);
+    std::string bytes =
+        Convert("UTF-16LE", "CP932", text, std::string(reinterpret_cast<const char*>(&fffd), 2), 1, true);
     std::u16string result(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < result.size(); ++i) {
         result[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -68,6 +68,32 @@ std::string CodePage932::FromUtf16(const std::u16string& text) {
         bytes += static_cast<char>(c >> 8);
     }
     return Convert("CP932", "UTF-16LE", bytes, "?", 2, false);
+}
+
+bool CodePage932::FromUtf16Exact(const std::u16string& text, std::string& out) {
+    out.clear();
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    char* src = &bytes[0];
+    size_t srcLeft = bytes.size();
+    std::string result(text.size() * 2 + 4, '\0');
+    char* dst = &result[0];
+    size_t dstLeft = result.size();
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || srcLeft != 0) {
+        return false;
+    }
+    result.resize(result.size() - dstLeft);
+    out = result;
+    return true;
 }
 
 std::string CodePage932::ToUtf8(const std::string& text) {

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Runs every benchmark program of a build directory and prints one table: benchmark, time per iteration,
+# unit, iterations. Usage: bench/run-bench.sh BUILD_DIR
+set -eu
+build_dir=${1:-build-bench}
+results=$(mktemp)
+trap 'rm -f "$results"' EXIT
+found=0
+for program in "$build_dir"/bin/kivran_bench_*; do
+    [ -x "$program" ] || continue
+    found=1
+    "$program" --benchmark_format=csv 2>/dev/null | grep -v '^name,' >> "$results" || true
+done
+if [ "$found" = 0 ]; then
+    echo "no benchmark programs in $build_dir/bin (configure with -DKIVRAN_BUILD_BENCH=ON)" >&2
+    exit 1
+fi
+printf '%-48s %14s %6s %12s\n' "benchmark" "time" "unit" "iterations"
+printf '%-48s %14s %6s %12s\n' "---------" "----" "----" "----------"
+# CSV columns: name,iterations,real_time,cpu_time,time_unit,...; error rows carry a message instead.
+awk -F, '{
+    name = $1; gsub(/"/, "", name)
+    if ($3 == "" || $5 == "") { printf "%-48s %14s %6s %12s\n", name, "skipped", "", ""; next }
+    printf "%-48s %14.3f %6s %12s\n", name, $3, $5, $2
+}' "$results"

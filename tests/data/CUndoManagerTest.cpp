@@ -1,0 +1,206 @@
+#include "data/CUndoManager.h"
+#include "data/CDataStore.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+UndoChange Overwrite(uint64_t offset, const std::vector<unsigned char>& before,
+                     const std::vector<unsigned char>& after) {
+    UndoChange change;
+    change.kind = UndoChange::Overwrite;
+    change.offset = offset;
+    change.first = before.data();
+    change.second = after.data();
+    change.count = before.size();
+    return change;
+}
+
+uint64_t ReadLittleEndian(const unsigned char* at, int bytes) {
+    uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) {
+        value = (value << 8) | at[i];
+    }
+    return value;
+}
+
+TEST(CUndoManager, RecordLengthsAndLayout) {
+    CUndoManager undo;
+    std::vector<unsigned char> old1 = {0x11}, new1 = {0x22};
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(0x0102030405, old1, new1), 0), 1);
+    EXPECT_EQ(undo.StoreLength(), 31u);
+
+    std::vector<unsigned char> five = {1, 2, 3, 4, 5};
+    UndoChange insert;
+    insert.kind = UndoChange::Insert;
+    insert.offset = 7;
+    insert.first = five.data();
+    insert.count = 5;
+    ASSERT_EQ(undo.AddUndoRecord(insert, 1), 1);
+    EXPECT_EQ(undo.StoreLength(), 31u + 34u);
+
+    UndoChange taken;
+    int linked = 0;
+    ASSERT_EQ(undo.TakeUndoRecord(taken, linked, 0), 1);
+    EXPECT_EQ(taken.kind, UndoChange::Insert);
+    EXPECT_EQ(taken.offset, 7u);
+    EXPECT_EQ(taken.count, 5u);
+    EXPECT_EQ(std::vector<unsigned char>(taken.first, taken.first + 5), five);
+    EXPECT_EQ(linked, 1);
+
+    // The record on its own: kind, T, offset, flags, old, new, T.
+    const unsigned char* first = taken.first - CUndoManager::kHeaderSize - 31;
+    EXPECT_EQ(first[0], 2);
+    EXPECT_EQ(ReadLittleEndian(first + 1, 8), 31u);
+    EXPECT_EQ(ReadLittleEndian(first + 9, 8), 0x0102030405u);
+    EXPECT_EQ(ReadLittleEndian(first + 17, 4), 1u) << "bit 0: the next record joins this step";
+    EXPECT_EQ(first[21], 0x11);
+    EXPECT_EQ(first[22], 0x22);
+    EXPECT_EQ(ReadLittleEndian(first + 23, 8), 31u);
+    EXPECT_EQ(ReadLittleEndian(first + 31 + 17, 4), 2u) << "bit 1: this record joins the previous step";
+}
+
+TEST(CUndoManager, TrimsTheOldestTenthAtTheLimit) {
+    CUndoManager undo;
+    undo.SetUndoLimit(1000);
+    std::vector<unsigned char> one = {0};
+    for (int i = 0; i < 20; ++i) {
+        undo.AddUndoRecord(Overwrite(static_cast<uint64_t>(i), one, one), 0);
+    }
+    ASSERT_EQ(undo.StoreLength(), 620u);
+    EXPECT_EQ(undo.Trimmed(), 0);
+    std::vector<unsigned char> big(190, 0x5A);
+    undo.AddUndoRecord(Overwrite(500, big, big), 0);
+    EXPECT_EQ(undo.StoreLength(), 967u);
+    EXPECT_EQ(undo.Current(), 18);
+    EXPECT_EQ(undo.RecordCount(), 19);
+    EXPECT_EQ(undo.Trimmed(), 1);
+
+    // The oldest left is the third one recorded; walking from the newest back reaches it.
+    UndoChange taken;
+    int linked = 0;
+    int steps = 0;
+    uint64_t lastOffset = 0;
+    while (undo.TakeUndoRecord(taken, linked, 1)) {
+        lastOffset = taken.offset;
+        ++steps;
+    }
+    EXPECT_EQ(steps, 19);
+    EXPECT_EQ(lastOffset, 2u);
+}
+
+TEST(CUndoManager, BelowTenRecordsTrimmingDropsOneAtATimeAndKeepsTheNewest) {
+    CUndoManager undo;
+    undo.SetUndoLimit(100);
+    std::vector<unsigned char> one = {0};
+    for (int i = 0; i < 3; ++i) {
+        undo.AddUndoRecord(Overwrite(static_cast<uint64_t>(i), one, one), 0); // 31 bytes each
+    }
+    EXPECT_EQ(undo.RecordCount(), 3);
+    EXPECT_EQ(undo.Trimmed(), 0);
+    undo.AddUndoRecord(Overwrite(3, one, one), 0); // 124 > 100: drops one
+    EXPECT_EQ(undo.RecordCount(), 3);
+    EXPECT_EQ(undo.StoreLength(), 93u);
+    std::vector<unsigned char> big(200, 1);
+    undo.AddUndoRecord(Overwrite(9, big, big), 0); // alone over the limit: only it stays
+    EXPECT_EQ(undo.RecordCount(), 1);
+    EXPECT_EQ(undo.StoreLength(), 429u);
+    EXPECT_DOUBLE_EQ(undo.UsagePercent(), 100.0);
+    UndoChange taken;
+    int linked = 0;
+    ASSERT_EQ(undo.TakeUndoRecord(taken, linked, 1), 1);
+    EXPECT_EQ(taken.offset, 9u);
+}
+
+TEST(CUndoManager, CountsResetUsageAndGrowthStep) {
+    CUndoManager undo;
+    EXPECT_EQ(undo.UndoCount(), 0);
+    EXPECT_EQ(undo.GrowthStep(), 100000u);
+    undo.SetUndoLimit(40000);
+    EXPECT_EQ(undo.GrowthStep(), 4096u);
+    undo.SetUndoLimit(50000);
+    EXPECT_EQ(undo.GrowthStep(), 5000u);
+    undo.SetUndoLimit(1000);
+    std::vector<unsigned char> one = {0};
+    undo.AddUndoRecord(Overwrite(0, one, one), 0);
+    EXPECT_EQ(undo.UndoCount(), 1);
+    EXPECT_EQ(undo.RedoCount(), 0);
+    EXPECT_DOUBLE_EQ(undo.UsagePercent(), 3.1);
+    undo.ResetUndo();
+    EXPECT_EQ(undo.UndoCount(), 0);
+    EXPECT_EQ(undo.StoreLength(), 0u);
+    EXPECT_DOUBLE_EQ(undo.UsagePercent(), 0.0);
+}
+
+TEST(CUndoManager, NewChangeAfterUndoErasesTheRedoBranch) {
+    CDataStore store;
+    unsigned char a = 'a', b = 'b';
+    store.InsertData(0, &a, 1, 1, 0);
+    uint64_t at = 99;
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(at, 0u);
+    EXPECT_EQ(store.UndoHistory().RedoCount(), 1);
+    store.InsertData(0, &b, 1, 1, 0);
+    EXPECT_EQ(store.UndoHistory().RedoCount(), 0);
+    EXPECT_FALSE(store.CanRedo());
+    EXPECT_EQ(store.UndoHistory().StoreLength(), 30u);
+}
+
+TEST(CUndoManager, LinkedChangesAreOneStep) {
+    CDataStore store;
+    const unsigned char text[] = {'x', 'y', 'z'};
+    store.InsertData(0, text, 3, 1, 0); // its own step
+    const unsigned char one = '1', two[2] = {'2', '2'};
+    store.WriteData(0, &one, 1, 1, 0);
+    store.DeleteData(1, 1, 1, 1);
+    store.InsertData(1, two, 2, 1, 1);
+    auto contents = [&store] {
+        std::vector<unsigned char> bytes(store.GetDataSize());
+        store.ReadData(0, bytes.data(), bytes.size());
+        return std::string(bytes.begin(), bytes.end());
+    };
+    ASSERT_EQ(contents(), "122z");
+    uint64_t at = 0;
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(contents(), "xyz");
+    EXPECT_EQ(at, 0u) << "the cursor goes where the step began";
+    EXPECT_EQ(store.UndoHistory().UndoCount(), 1);
+    ASSERT_TRUE(store.Redo(at));
+    EXPECT_EQ(contents(), "122z");
+    EXPECT_EQ(at, 1u);
+    EXPECT_EQ(store.UndoHistory().RedoCount(), 0);
+    ASSERT_TRUE(store.Undo(at));
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(contents(), "");
+    EXPECT_FALSE(store.Undo(at));
+}
+
+TEST(CUndoManager, ReplayingIsNotRecordedButMarksTheDataModified) {
+    CDataStore store;
+    unsigned char byte = 5;
+    store.InsertData(0, &byte, 1, 1, 0);
+    store.SetModified(0);
+    uint64_t length = store.UndoHistory().StoreLength();
+    uint64_t at = 0;
+    store.Undo(at);
+    EXPECT_EQ(store.UndoHistory().StoreLength(), length);
+    EXPECT_TRUE(store.IsModified());
+}
+
+TEST(CUndoManager, UndoPaneValues) {
+    CDataStore store;
+    store.SetUndoLimit(100);
+    std::vector<unsigned char> bytes(60, 1);
+    store.InsertData(0, bytes.data(), 30, 1, 0); // 59 bytes: 59 %
+    EXPECT_DOUBLE_EQ(store.UndoUsagePercent(), 59.0);
+    EXPECT_FALSE(store.UndoPaneRed());
+    store.InsertData(0, bytes.data(), 30, 1, 0);
+    EXPECT_TRUE(store.UndoPaneRed());
+    store.NewBuffer();
+    EXPECT_FALSE(store.UndoPaneRed());
+    EXPECT_DOUBLE_EQ(store.UndoUsagePercent(), 0.0);
+}
+
+} // namespace
