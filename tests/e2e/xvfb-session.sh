@@ -34,6 +34,8 @@ until xdotool getdisplaygeometry >/dev/null 2>&1; do
     sleep 0.05
 done
 
+# The real window system, whatever the unit tests use.
+export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME="$WORK/config"
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
