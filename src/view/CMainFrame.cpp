@@ -639,12 +639,17 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         }
     }
     event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void CMainFrame::DropFiles(const QStringList& files) {
     if (files.isEmpty()) {
         return;
     }
     const QString program = QString::fromStdString(ExecutablePath::Path());
     const QString directory = QString::fromStdString(ExecutablePath::Directory());
     for (int i = 1; i < files.size(); ++i) {
+        // A copy that cannot be started is skipped.
         QProcess::startDetached(program, {files[i]}, directory);
     }
     OpenFile(files.first());

@@ -52,6 +52,8 @@ public:
     void OnCommand(int command);
     // Opens a file as the File menu does (after asking to save a modified buffer when askSave is true).
     bool OpenFile(const QString& path, bool askSave = true);
+    // Dropped files: the first is opened here, each other one in a new copy of the program.
+    void DropFiles(const QStringList& files);
 
     QString TitleText(bool active) const;
     void UpdateTitle();

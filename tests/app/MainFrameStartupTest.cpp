@@ -272,3 +272,42 @@ TEST(CommandLine, FileIsTheFirstArgumentThatIsNoOption) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StartupTest, DroppedFilesOpenTheFirstHereAndStartOthersInNewProcesses) {
+    // A stand-in for the executable records how it was started.
+    const std::string log = env.exeDir + "/started.log";
+    TestEnvironment::WriteFile(env.exeDir + "/kivran",
+                               "#!/bin/sh\necho \"$PWD|$*\" >> '" + log + "'\n");
+    std::system(("chmod +x '" + env.exeDir + "/kivran'").c_str());
+    const std::string a = env.exeDir + "/a.bin", b = env.exeDir + "/b c.bin", c = env.exeDir + "/c.bin";
+    for (const std::string& p : {a, b, c}) {
+        TestEnvironment::WriteFile(p, "1234");
+    }
+    CMainFrame* frame = Start(kStarted);
+    frame->DropFiles({QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)});
+    EXPECT_EQ(frame->Store().FilePath(), a);
+    QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(TestEnvironment::ReadFile(log)).count('\n') == 2, 10000);
+    const QString started = QString::fromStdString(TestEnvironment::ReadFile(log));
+    EXPECT_TRUE(started.contains(QString::fromStdString(env.exeDir + "|" + b))) << started.toStdString();
+    EXPECT_TRUE(started.contains(QString::fromStdString(env.exeDir + "|" + c))) << started.toStdString();
+    Stop();
+}
+
+TEST(DisplayFont, MissingWindowsFaceFallsBackToFixedPitchWithJapaneseGlyphs) {
+    EnsureApp();
+    LogFont d = KivranSettings::DefaultDisplayFont();
+    QFont font = CMainFrame::FontFromDescription(d);
+    QFontInfo info(font);
+    // Every single-byte character has the same advance (CJK faces report "dual" spacing, so the advances are
+    // what shows a fixed-pitch face).
+    QFontMetrics fm(font);
+    for (const char* c : {"W", "i", ".", "m", "0", "A"}) {
+        EXPECT_EQ(fm.horizontalAdvance(c), fm.horizontalAdvance("0")) << c << " " << info.family().toStdString();
+    }
+    EXPECT_TRUE(fm.inFontUcs4(0x3042)) << info.family().toStdString(); // HIRAGANA A
+    EXPECT_EQ(font.pixelSize(), 16);
+}
+
+} // namespace
