@@ -3,7 +3,9 @@
 #include "app/CTextTable.h"
 #include "app/CVersionDlg.h"
 #include "platform/ExecutablePath.h"
+#include "data/ValueFormat.h"
 #include "view/CColorStsBar.h"
+#include "view/CCursorMover.h"
 #include "view/CCommandLabels.h"
 #include "view/CDataView.h"
 #include "view/CKeyTranslator.h"
@@ -32,6 +34,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <cstring>
 
 namespace {
 
@@ -135,11 +138,11 @@ void CMainFrame::CreateCentralArea() {
     auto* grid = new QGridLayout(central);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
-    dataView = new CDataView(this, central);
-    dataView->setObjectName("dataView");
     vScroll[0] = new QScrollBar(Qt::Vertical, central);
     vScroll[1] = new QScrollBar(Qt::Vertical, central);
     hScroll = new QScrollBar(Qt::Horizontal, central);
+    dataView = new CDataView(this, vScroll[0], vScroll[1], hScroll, central);
+    dataView->setObjectName("dataView");
     vScroll[0]->setObjectName("vScroll0");
     vScroll[1]->setObjectName("vScroll1");
     hScroll->setObjectName("hScroll");
@@ -208,7 +211,7 @@ void CMainFrame::OnRefreshTimer() {
         refreshTimer->stop();
         return;
     }
-    dataView->update();
+    dataView->RepaintAll();
     ShowAddressPane();
 }
 
@@ -372,7 +375,7 @@ bool CMainFrame::OpenFile(const QString& path, bool askSave) {
     UpdateRecentMenu();
     UpdateTitle();
     RefreshStatus();
-    dataView->update();
+    dataView->RepaintAll();
     return outcome.success;
 }
 
@@ -388,7 +391,7 @@ void CMainFrame::FileNew() {
     }
     UpdateTitle();
     RefreshStatus();
-    dataView->update();
+    dataView->RepaintAll();
 }
 
 void CMainFrame::FileOpen() {
@@ -443,7 +446,7 @@ void CMainFrame::ToggleBar(QWidget* bar, int command) {
     if (QAction* action = menus->Action(command)) {
         action->setChecked(!bar->isHidden());
     }
-    dataView->update();
+    dataView->RepaintAll();
 }
 
 void CMainFrame::OnCommand(int command) {
@@ -451,26 +454,132 @@ void CMainFrame::OnCommand(int command) {
         OpenRecent(command - ID_FILE_MRU_FIRST);
         return;
     }
+    const bool shift = QApplication::keyboardModifiers() & Qt::ShiftModifier;
+    const int pane = store.CurrentPane();
     switch (command) {
     case ID_FILE_NEW: FileNew(); break;
     case ID_FILE_OPEN: FileOpen(); break;
     case ID_FILE_SAVE: SaveCurrent(); break;
     case ID_FILE_SAVE_AS: SaveAs(); break;
     case ID_APP_EXIT: close(); break;
+    case ID_UNDO: UndoRedo(false); break;
+    case ID_REDO: UndoRedo(true); break;
     case ID_VIEW_TOOLBAR: ToggleBar(toolBar, command); break;
     case ID_VIEW_NUMERICBAR: ToggleBar(numericBar, command); break;
     case ID_VIEW_STATUSBAR: ToggleBar(statusPanes, command); break;
+    case ID_VIEW_2_WINDOW:
+        dataView->ToggleSplit();
+        UpdateFormatChecks();
+        break;
+    case ID_VIEW_CHANGE_WINDOW: dataView->ChangeWindow(); break;
+    case ID_LITTLE_ENDIAN: SetLittleEndian(1); break;
+    case ID_BIG_ENDIAN: SetLittleEndian(0); break;
+    case ID_ADDRESS_HEX: SetDecimalAddress(0); break;
+    case ID_ADDRESS_DEC: SetDecimalAddress(1); break;
+    case ID_CHARSET_SJIS: SetCharSet(0); break;
+    case ID_CHARSET_UNICODE: SetCharSet(1); break;
+    case ID_CURSOR_LEFT: dataView->CursorKey(CCursorMover::Left, shift); break;
+    case ID_CURSOR_RIGHT: dataView->CursorKey(CCursorMover::Right, shift); break;
+    case ID_CURSOR_UP: dataView->CursorKey(CCursorMover::Up, shift); break;
+    case ID_CURSOR_DOWN: dataView->CursorKey(CCursorMover::Down, shift); break;
+    case ID_CURSOR_LINE_HOME: dataView->CursorKey(CCursorMover::Home, shift); break;
+    case ID_CURSOR_LINE_END: dataView->CursorKey(CCursorMover::End, shift); break;
+    case ID_CURSOR_PAGE_UP: dataView->PageKey(false); break;
+    case ID_CURSOR_PAGE_DOWN: dataView->PageKey(true); break;
+    case ID_JUMP_TOP:
+        if (store.GetDataSize() != 0) {
+            dataView->MoveCursorTo(pane, 0);
+        }
+        break;
+    case ID_JUMP_END:
+        if (store.GetDataSize() != 0) {
+            dataView->MoveCursorTo(pane, store.GetDataSize() - 1);
+        }
+        break;
     case ID_HELP: ShowHelp(); break;
     case ID_APP_ABOUT: ShowVersion(); break;
     default: break;
     }
 }
 
+void CMainFrame::UndoRedo(bool redo) {
+    uint64_t offset = 0;
+    const bool done = redo ? store.Redo(offset) : store.Undo(offset);
+    if (!done) {
+        return;
+    }
+    pendingNibble = -1;
+    const int pane = store.CurrentPane();
+    PaneSelection& s = store.Pane(pane);
+    s.selAnchor = s.selEnd = s.cursor;
+    dataView->Relayout();
+    dataView->MoveCursorTo(pane, std::min(offset, store.GetDataSize()));
+    ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
+    ShowUndoPane();
+}
+
+void CMainFrame::SetLittleEndian(int value) {
+    littleEndian = value;
+    UpdateFormatChecks();
+    dataView->RepaintAll();
+    ShowNumericBar();
+}
+
+void CMainFrame::SetDecimalAddress(int value) {
+    decimalAddress = value;
+    UpdateFormatChecks();
+    dataView->Relayout();
+    ShowAddressPane();
+}
+
+void CMainFrame::SetCharSet(int value) {
+    if (settings.charSet != value) {
+        settings.charSet = value;
+        ShowCharSetPane();
+        dataView->RepaintAll();
+    }
+    UpdateFormatChecks();
+}
+
+void CMainFrame::UpdateFormatChecks() {
+    auto check = [this](int command, bool on) {
+        if (QAction* a = menus->Action(command)) {
+            a->setCheckable(true);
+            a->setChecked(on);
+        }
+    };
+    check(ID_LITTLE_ENDIAN, littleEndian == 1);
+    check(ID_BIG_ENDIAN, littleEndian == 0);
+    check(ID_ADDRESS_HEX, decimalAddress == 0);
+    check(ID_ADDRESS_DEC, decimalAddress == 1);
+    check(ID_CHARSET_SJIS, settings.charSet == 0);
+    check(ID_CHARSET_UNICODE, settings.charSet == 1);
+    check(ID_VIEW_2_WINDOW, dataView && dataView->IsSplit());
+    check(ID_FAST_INPUT, !(settings.optionFlags & 0x10));
+}
+
+void CMainFrame::OnTypedText(const QString&) {}
+
+void CMainFrame::OnDeleteKey() {}
+
+void CMainFrame::OnBackspaceKey() {}
+
+void CMainFrame::OnEscapeKey() {}
+
+void CMainFrame::ToggleInsertMode() {
+    if (store.Mode() != CDataStore::kModeFile || store.AccessFlags() != 0) {
+        return;
+    }
+    settings.insertMode = 1 - settings.insertMode;
+    ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
+}
+
+void CMainFrame::OpenWriteDialogAt(uint64_t) {}
+
 void CMainFrame::OnSizeTypeCommand(int command) {
     int size = sizeTypeBar->SizeIndex();
     if (CMyDialogBar::SizeIndexOfCommand(command) >= 0) {
-        static const int masks[5] = {47, 47, 31, 19, 63};
-        const int mask = masks[size < 0 ? 0 : size];
+        const int mask = CRowLayout::AllowedTypeMask(size < 0 ? 0 : size);
         sizeTypeBar->ShowTypes(mask);
         int type = sizeTypeBar->TypeIndex();
         if (type < 0 || !((mask >> type) & 1)) {
@@ -478,15 +587,19 @@ void CMainFrame::OnSizeTypeCommand(int command) {
         }
     }
     int type = sizeTypeBar->TypeIndex();
-    if (size >= 0 && type >= 0) {
-        typeForSize[size] = type;
+    if (size < 0 || type < 0) {
+        return;
+    }
+    typeForSize[size] = type;
+    const int oldSize = lastSizeIndex;
+    const int oldType = lastTypeIndex;
+    layout.Set(size, type, floatWidth);
+    if (dataView) {
+        dataView->ApplyLayout(oldSize, oldType);
     }
     lastSizeIndex = size;
     lastTypeIndex = type;
     pendingNibble = -1;
-    if (dataView) {
-        dataView->update();
-    }
 }
 
 void CMainFrame::SetDisplayFont(const LogFont& description) {
@@ -505,7 +618,7 @@ void CMainFrame::SetDisplayFont(const LogFont& description) {
     }
     if (dataView) {
         dataView->setFont(displayFont);
-        dataView->update();
+        dataView->RepaintAll();
     }
 }
 
@@ -541,6 +654,7 @@ void CMainFrame::SetFloatFormat(int width, int precision) {
         precision = floatWidth - 1;
     }
     settings.floatPrecision = precision;
+    layout.Set(layout.SizeIndex(), layout.TypeIndex(), floatWidth);
     floatFormatE = QString::asprintf("%%%d.%dle", floatWidth, precision).toStdString();
     floatFormatF = QString::asprintf("%%%d.%dlf", floatWidth, precision).toStdString();
 }
@@ -601,6 +715,48 @@ void CMainFrame::ShowAddressPane() {
     const uint32_t cursor = static_cast<uint32_t>(store.Pane(store.CurrentPane()).cursor);
     statusPanes->SetPaneText(kPaneAddress, decimalAddress ? QString::asprintf("%d", static_cast<int32_t>(cursor))
                                                           : QString::asprintf("0x%08X", cursor));
+    ShowNumericBar();
+}
+
+void CMainFrame::ShowNumericBar() {
+    unsigned char bytes[8] = {0};
+    const uint64_t cursor = store.Pane(store.CurrentPane()).cursor;
+    const uint64_t k = store.ReadData(cursor, bytes, 8);
+    auto value = [&](int n) {
+        unsigned char v[8] = {0};
+        std::memcpy(v, bytes, static_cast<size_t>(n));
+        if (!littleEndian) {
+            ReverseBytes(static_cast<size_t>(n), v);
+        }
+        uint64_t u = 0;
+        std::memcpy(&u, v, static_cast<size_t>(n));
+        return u;
+    };
+    auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    QString s16, us16, s32, us32, f32, d64;
+    if (k >= 2) {
+        const uint16_t v = static_cast<uint16_t>(value(2));
+        s16 = "S : " + text(FormatSignedFixed(static_cast<int16_t>(v), 6));
+        us16 = "US : " + text(FormatUnsignedFixed(v, 5));
+    }
+    if (k >= 4) {
+        const uint32_t v = static_cast<uint32_t>(value(4));
+        s32 = "L : " + text(FormatSignedFixed(static_cast<int32_t>(v), 11));
+        us32 = "UL : " + text(FormatUnsignedFixed(v, 10));
+        float f = 0;
+        std::memcpy(&f, &v, 4);
+        f32 = "F : " + text(FormatReal(f, floatWidth, settings.floatPrecision));
+    }
+    if (k >= 8) {
+        const uint64_t v = value(8);
+        double d = 0;
+        std::memcpy(&d, &v, 8);
+        d64 = "D : " + text(FormatReal(d, floatWidth, settings.floatPrecision));
+    }
+    const QString texts[6] = {s16, us16, s32, us32, f32, d64};
+    for (int i = 0; i < 6; ++i) {
+        numericBar->SetPaneText(i, texts[i]);
+    }
 }
 
 void CMainFrame::ShowUndoPane() {
@@ -655,13 +811,29 @@ void CMainFrame::DropFiles(const QStringList& files) {
     OpenFile(files.first());
 }
 
-void CMainFrame::OnBytesChanged(uint64_t, uint64_t) { dataView->update(); }
+void CMainFrame::ScheduleRepaint() {
+    // Several changes of one command are drawn once, after the command.
+    if (repaintScheduled || !dataView) {
+        return;
+    }
+    repaintScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        repaintScheduled = false;
+        dataView->Relayout();
+        ShowAddressPane();
+    });
+}
 
-void CMainFrame::OnSizeChanged(uint64_t newSize) { ShowSizePane(static_cast<int64_t>(newSize)); }
+void CMainFrame::OnBytesChanged(uint64_t, uint64_t) { ScheduleRepaint(); }
+
+void CMainFrame::OnSizeChanged(uint64_t newSize) {
+    ShowSizePane(static_cast<int64_t>(newSize));
+    ScheduleRepaint();
+}
 
 void CMainFrame::OnModifiedChanged(bool) { UpdateTitle(); }
 
-void CMainFrame::OnMarksChanged() { dataView->update(); }
+void CMainFrame::OnMarksChanged() { ScheduleRepaint(); }
 
 void CMainFrame::OnUndoChanged() { ShowUndoPane(); }
 
@@ -669,9 +841,15 @@ void CMainFrame::OnSourceChanged() {
     if (!statusPanes) {
         return;
     }
+    diffOffsets.clear();
+    sortedDiffs.clear();
     UpdateTitle();
     RefreshStatus();
     if (dataView) {
-        dataView->update();
+        dataView->Unsplit();
+        for (int pane = 0; pane < 2; ++pane) {
+            dataView->ScrollToRow(pane, 0);
+        }
+        dataView->Relayout();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KivranSettings.h"
+#include "data/CRowLayout.h"
 #include "data/CDataStore.h"
 #include "data/CDataStoreListener.h"
 #include "view/CKeyTable.h"
@@ -73,6 +74,25 @@ public:
     const std::string& FloatFormatE() const { return floatFormatE; }
     const std::string& FloatFormatF() const { return floatFormatF; }
 
+    // Display format and transient editing state read by the data view.
+    const CRowLayout& Layout() const { return layout; }
+    int LittleEndian() const { return littleEndian; }
+    int DecimalAddress() const { return decimalAddress; }
+    uint64_t DialogCursorMark() const { return dialogCursorMark; }
+    void SetDialogCursorMark(uint64_t offset) { dialogCursorMark = offset; }
+    const std::vector<uint32_t>& SortedDiffs() const { return sortedDiffs; }
+    const std::vector<uint32_t>& DiffOffsets() const { return diffOffsets; }
+    int PendingNibble() const { return pendingNibble; }
+    void ResetPendingNibble() { pendingNibble = -1; }
+
+    // Keys the data view hands over.
+    void OnTypedText(const QString& text);
+    void OnDeleteKey();
+    void OnBackspaceKey();
+    void OnEscapeKey();
+    void ToggleInsertMode();
+    void OpenWriteDialogAt(uint64_t offset);
+
     // Status panes.
     void ShowModePanes(int source, int accessFlags, int insert);
     void ShowSizePane(int64_t size);
@@ -131,6 +151,13 @@ private:
     void OnRefreshTimer();
     void StartRefreshTimer();
     void ApplyDataSourceSettings();
+    void SetLittleEndian(int value);
+    void SetDecimalAddress(int value);
+    void SetCharSet(int value);
+    void UpdateFormatChecks();
+    void ShowNumericBar();
+    void UndoRedo(bool redo);
+    void ScheduleRepaint();
 
     KivranSettings settings;
     CDataStore store;
@@ -150,6 +177,10 @@ private:
     std::string floatFormatF;
     int pendingNibble = -1;
     uint64_t dialogCursorMark = 0xFFFFFFFF;
+    CRowLayout layout;
+    std::vector<uint32_t> diffOffsets;
+    std::vector<uint32_t> sortedDiffs;
+    bool repaintScheduled = false;
 
     // Metrics
     QFont displayFont;
