@@ -23,3 +23,29 @@ awk -F, '{
     if ($3 == "" || $5 == "") { printf "%-48s %14s %6s %12s\n", name, "skipped", "", ""; next }
     printf "%-48s %14.3f %6s %12s\n", name, $3, $5, $2
 }' "$results"
+# A benchmark "X_Baseline" does the work of "X" with the C library or a plain loop over the same bytes; the
+# ratio of their real times is the figure to compare between runs.
+awk -F, '
+function ns(value, unit) {
+    if (unit == "us") return value * 1e3
+    if (unit == "ms") return value * 1e6
+    if (unit == "s") return value * 1e9
+    return value
+}
+{
+    name = $1; gsub(/"/, "", name)
+    if ($3 == "" || $5 == "") next
+    time[name] = ns($3, $5)
+    order[++count] = name
+}
+END {
+    header = 0
+    for (i = 1; i <= count; ++i) {
+        name = order[i]
+        if (name !~ /_Baseline$/) continue
+        measured = substr(name, 1, length(name) - length("_Baseline"))
+        if (!(measured in time) || time[name] == 0) continue
+        if (!header) { printf "\n%-48s %14s\n", "ratio to baseline", "times"; header = 1 }
+        printf "%-48s %14.2f\n", measured, time[measured] / time[name]
+    }
+}' "$results"

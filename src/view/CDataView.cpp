@@ -127,7 +127,7 @@ void CDataView::ReadViews() {
 }
 
 void CDataView::Render() {
-    if (geometry.IsEmpty()) {
+    if (geometry.IsEmpty() || (deferred && surfaceValid)) {
         return;
     }
     const qreal ratio = devicePixelRatioF();
@@ -157,6 +157,9 @@ void CDataView::RepaintAll() {
 }
 
 void CDataView::RefreshChanged() {
+    if (deferred) {
+        return;
+    }
     if (!surfaceValid || geometry.IsEmpty()) {
         RepaintAll();
         return;

@@ -45,6 +45,8 @@ public:
     bool IsSplit() const { return geometry.IsSplit(); }
     int SplitY() const { return geometry.splitY; }
     void Unsplit();
+    // While deferred, the data is being changed by another thread: nothing is read, the last picture stays.
+    void SetDeferred(bool on) { deferred = on; }
 
     // Top row (scroll position) of a pane.
     uint64_t TopRow(int pane) const;
@@ -107,4 +109,5 @@ private:
     QPoint lastMousePoint;
     QTimer* dragTimer = nullptr;
     int wheelRemainder = 0;
+    bool deferred = false;
 };

@@ -3,11 +3,13 @@
 #include "app/CTextTable.h"
 #include "app/CVersionDlg.h"
 #include "platform/ExecutablePath.h"
+#include "platform/InstanceMessages.h"
 #include "data/ValueFormat.h"
 #include "view/CColorStsBar.h"
 #include "view/CCursorMover.h"
 #include "view/CCommandLabels.h"
 #include "view/CDataView.h"
+#include "view/CEditActions.h"
 #include "view/CKeyTranslator.h"
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
@@ -26,10 +28,12 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
@@ -59,6 +63,7 @@ CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
         prompt = ownedPrompt.get();
     }
     store.SetListener(this);
+    edit = std::make_unique<CEditActions>(*this);
     SetFloatFormat(floatWidth, settings.floatPrecision);
 }
 
@@ -72,6 +77,9 @@ bool CMainFrame::Create() {
     menus = new CMenuBuilder(menuBar(), this);
     menus->Build();
     connect(menus, &CMenuBuilder::Command, this, &CMainFrame::OnCommand);
+    for (int i = 0; i < 7; ++i) {
+        connect(menus->TopMenu(i), &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
     CreateToolBar();
     CreateBars();
     CreateCentralArea();
@@ -96,6 +104,7 @@ bool CMainFrame::Create() {
     RefreshStatus();
 
     setAcceptDrops(true);
+    StartChannel();
     qApp->installEventFilter(this);
     created = true;
     UpdateTitle();
@@ -455,7 +464,6 @@ void CMainFrame::OnCommand(int command) {
         return;
     }
     const bool shift = QApplication::keyboardModifiers() & Qt::ShiftModifier;
-    const int pane = store.CurrentPane();
     switch (command) {
     case ID_FILE_NEW: FileNew(); break;
     case ID_FILE_OPEN: FileOpen(); break;
@@ -486,16 +494,33 @@ void CMainFrame::OnCommand(int command) {
     case ID_CURSOR_LINE_END: dataView->CursorKey(CCursorMover::End, shift); break;
     case ID_CURSOR_PAGE_UP: dataView->PageKey(false); break;
     case ID_CURSOR_PAGE_DOWN: dataView->PageKey(true); break;
-    case ID_JUMP_TOP:
-        if (store.GetDataSize() != 0) {
-            dataView->MoveCursorTo(pane, 0);
-        }
+    case ID_JUMP_TOP: JumpTop(); break;
+    case ID_JUMP_END: JumpEnd(); break;
+    case ID_JUMP_TO: edit->JumpTo(); break;
+    case ID_OFFSET_1BYTE_ABS: edit->OffsetJump(1, false); break;
+    case ID_OFFSET_2BYTE_ABS: edit->OffsetJump(2, false); break;
+    case ID_OFFSET_4BYTE_ABS: edit->OffsetJump(4, false); break;
+    case ID_OFFSET_1BYTE_REL: edit->OffsetJump(1, true); break;
+    case ID_OFFSET_2BYTE_REL: edit->OffsetJump(2, true); break;
+    case ID_OFFSET_4BYTE_REL: edit->OffsetJump(4, true); break;
+    case ID_MARK_TOGGLE: edit->ToggleMark(); break;
+    case ID_MARK_NEXT: edit->NextMark(); break;
+    case ID_MARK_PREV: edit->PrevMark(); break;
+    case ID_MARK_REMOVE_ALL: edit->RemoveAllMarks(); break;
+    case ID_WRITE: edit->Write(); break;
+    case ID_CUT: edit->Cut(); break;
+    case ID_COPY: edit->Copy(); break;
+    case ID_PASTE: edit->Paste(); break;
+    case ID_SELECT_ALL: edit->SelectAll(); break;
+    case ID_FAST_INPUT:
+        settings.optionFlags ^= 0x10;
+        store.SetOptionFlags(settings.optionFlags);
+        UpdateFormatChecks();
         break;
-    case ID_JUMP_END:
-        if (store.GetDataSize() != 0) {
-            dataView->MoveCursorTo(pane, store.GetDataSize() - 1);
-        }
-        break;
+    case ID_SEARCH: search.OnSearch(*this); break;
+    case ID_SEARCH_FORWARD: search.OnForwardSearch(*this); break;
+    case ID_SEARCH_BACKWARD: search.OnBackwardSearch(*this); break;
+    case ID_REPLACE: search.OnReplace(*this); break;
     case ID_HELP: ShowHelp(); break;
     case ID_APP_ABOUT: ShowVersion(); break;
     default: break;
@@ -558,13 +583,88 @@ void CMainFrame::UpdateFormatChecks() {
     check(ID_FAST_INPUT, !(settings.optionFlags & 0x10));
 }
 
-void CMainFrame::OnTypedText(const QString&) {}
+void CMainFrame::OnTypedText(const QString& text) { edit->TypeText(text); }
 
-void CMainFrame::OnDeleteKey() {}
+void CMainFrame::OnDeleteKey() { edit->DeleteKey(); }
 
-void CMainFrame::OnBackspaceKey() {}
+void CMainFrame::OnBackspaceKey() { edit->Backspace(); }
 
 void CMainFrame::OnEscapeKey() {}
+
+int CMainFrame::Language() const { return CTextTable::Language(); }
+
+void CMainFrame::MoveCursorTo(uint64_t offset) { dataView->MoveCursorTo(store.CurrentPane(), offset); }
+
+void CMainFrame::ShowDialogCursorMark(bool shown) {
+    dialogCursorMark = shown ? store.Pane(store.CurrentPane()).cursor : 0xFFFFFFFF;
+    dataView->RepaintAll();
+}
+
+void CMainFrame::JumpTop() {
+    if (store.GetDataSize() != 0) {
+        MoveCursorTo(0);
+    }
+}
+
+void CMainFrame::JumpEnd() {
+    if (store.GetDataSize() != 0) {
+        MoveCursorTo(store.GetDataSize() - 1);
+    }
+}
+
+void CMainFrame::RefreshAfterReplace() {
+    dataView->Relayout();
+    ShowAddressPane();
+    ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
+    ShowUndoPane();
+}
+
+void CMainFrame::DeferRepaints(bool deferred) {
+    dataView->SetDeferred(deferred);
+    if (!deferred) {
+        RefreshAfterReplace();
+    }
+}
+
+void CMainFrame::UpdateCommandStates() {
+    auto enable = [this](int command, bool on) {
+        if (QAction* a = menus->Action(command)) {
+            a->setEnabled(on);
+        }
+        for (QAction* a : toolBar->actions()) {
+            if (a->data().toInt() == command) {
+                a->setEnabled(on);
+            }
+        }
+    };
+    const bool hasData = store.GetDataSize() != 0;
+    const bool hasSelection = edit->CanCopy();
+    enable(ID_FILE_SAVE, store.CanSave());
+    enable(ID_UNDO, store.CanUndo());
+    enable(ID_REDO, store.CanRedo());
+    enable(ID_WRITE, edit->CanWrite());
+    enable(ID_COPY, hasSelection);
+    enable(ID_CUT, hasSelection);
+    enable(ID_PASTE, edit->CanPaste());
+    enable(ID_SELECT_ALL, hasData);
+    for (int c : {ID_JUMP_TO, ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_OFFSET_1BYTE_ABS, ID_OFFSET_2BYTE_ABS,
+                  ID_OFFSET_4BYTE_ABS, ID_OFFSET_1BYTE_REL, ID_OFFSET_2BYTE_REL, ID_OFFSET_4BYTE_REL}) {
+        enable(c, hasData);
+    }
+    const bool hasMarks = !store.Marks().empty();
+    enable(ID_MARK_NEXT, hasMarks);
+    enable(ID_MARK_PREV, hasMarks);
+    enable(ID_MARK_REMOVE_ALL, hasMarks);
+    enable(ID_SEARCH, search.CanSearch(*this));
+    enable(ID_SEARCH_FORWARD, search.CanRepeatSearch(*this));
+    enable(ID_SEARCH_BACKWARD, search.CanRepeatSearch(*this));
+    enable(ID_REPLACE, search.CanReplace(*this));
+    enable(ID_VIEW_CHANGE_WINDOW, dataView->IsSplit());
+    const bool fastInputAllowed = (layout.SizeIndex() == 0 && layout.TypeIndex() == 1 && edit->CanWrite()) ||
+                                  layout.TypeIndex() == 5;
+    enable(ID_FAST_INPUT, fastInputAllowed);
+    UpdateFormatChecks();
+}
 
 void CMainFrame::ToggleInsertMode() {
     if (store.Mode() != CDataStore::kModeFile || store.AccessFlags() != 0) {
@@ -574,7 +674,7 @@ void CMainFrame::ToggleInsertMode() {
     ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
 }
 
-void CMainFrame::OpenWriteDialogAt(uint64_t) {}
+void CMainFrame::OpenWriteDialogAt(uint64_t offset) { edit->OpenWriteDialogAt(offset); }
 
 void CMainFrame::OnSizeTypeCommand(int command) {
     int size = sizeTypeBar->SizeIndex();
@@ -809,6 +909,26 @@ void CMainFrame::DropFiles(const QStringList& files) {
         QProcess::startDetached(program, {files[i]}, directory);
     }
     OpenFile(files.first());
+}
+
+void CMainFrame::StartChannel() {
+    channel.SetHandler([this](uint32_t message, int64_t arg1, int64_t arg2) {
+        return OnInstanceMessage(message, arg1, arg2);
+    });
+    channel.SetTitleSource([this] { return windowTitle().toStdString(); });
+    if (!channel.Listen()) {
+        return;
+    }
+    channelNotifier = new QSocketNotifier(channel.Descriptor(), QSocketNotifier::Read, this);
+    connect(channelNotifier, &QSocketNotifier::activated, this, [this] { channel.ServePending(); });
+}
+
+int64_t CMainFrame::OnInstanceMessage(uint32_t message, int64_t arg1, int64_t arg2) {
+    (void)arg2;
+    if (message == InstanceMessages::kCloseCopy) {
+        return copyBlock.AnswerCloseCopy(arg1);
+    }
+    return 0;
 }
 
 void CMainFrame::ScheduleRepaint() {

@@ -2,9 +2,13 @@
 
 #include "app/KivranSettings.h"
 #include "data/CRowLayout.h"
+#include "platform/CCopyBlock.h"
+#include "platform/CInstanceChannel.h"
 #include "data/CDataStore.h"
 #include "data/CDataStoreListener.h"
 #include "view/CKeyTable.h"
+#include "view/CSearchController.h"
+#include "view/ISearchHost.h"
 
 #include <QFont>
 #include <QMainWindow>
@@ -13,6 +17,7 @@
 #include <memory>
 
 class QScrollBar;
+class QSocketNotifier;
 class QTimer;
 class QToolBar;
 class CColorStsBar;
@@ -20,10 +25,11 @@ class CDataView;
 class CMenuBuilder;
 class CMyDialogBar;
 class CUserPrompt;
+class CEditActions;
 
 // The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
 // colours, lists and options), the menus and bars, and handles every command.
-class CMainFrame : public QMainWindow, public CDataStoreListener {
+class CMainFrame : public QMainWindow, public CDataStoreListener, public ISearchHost {
     Q_OBJECT
 public:
     // Status bar panes and numeric bar panes.
@@ -34,8 +40,8 @@ public:
 
     KivranSettings& Settings() { return settings; }
     const KivranSettings& Settings() const { return settings; }
-    CDataStore& Store() { return store; }
-    CUserPrompt& Prompt() { return *prompt; }
+    CDataStore& Store() override { return store; }
+    CUserPrompt& Prompt() override { return *prompt; }
 
     // The window-creation steps: bars, scroll bars, font, data source, first-start dialog, language.
     bool Create();
@@ -76,7 +82,7 @@ public:
 
     // Display format and transient editing state read by the data view.
     const CRowLayout& Layout() const { return layout; }
-    int LittleEndian() const { return littleEndian; }
+    int LittleEndian() const override { return littleEndian; }
     int DecimalAddress() const { return decimalAddress; }
     uint64_t DialogCursorMark() const { return dialogCursorMark; }
     void SetDialogCursorMark(uint64_t offset) { dialogCursorMark = offset; }
@@ -84,6 +90,23 @@ public:
     const std::vector<uint32_t>& DiffOffsets() const { return diffOffsets; }
     int PendingNibble() const { return pendingNibble; }
     void ResetPendingNibble() { pendingNibble = -1; }
+    void SetPendingNibble(int value) { pendingNibble = value; }
+    CEditActions& Edit() { return *edit; }
+    CSearchController& Search() { return search; }
+
+    // ISearchHost
+    CDataStoreListener* StoreListener() override { return this; }
+    QWidget* DialogWindow() override { return this; }
+    int CharSet() const override { return settings.charSet; }
+    int SizeIndex() const override { return layout.SizeIndex(); }
+    int TypeIndex() const override { return layout.TypeIndex(); }
+    int Language() const override;
+    void MoveCursorTo(uint64_t offset) override;
+    void ShowDialogCursorMark(bool shown) override;
+    void JumpTop() override;
+    void JumpEnd() override;
+    void RefreshAfterReplace() override;
+    void DeferRepaints(bool deferred) override;
 
     // Keys the data view hands over.
     void OnTypedText(const QString& text);
@@ -100,6 +123,10 @@ public:
     void ShowUndoPane();
     void ShowCharSetPane();
     void RefreshStatus();
+
+    // The link to other running copies: copy and paste between them, and comparison.
+    CInstanceChannel& Channel() { return channel; }
+    CCopyBlock& CopyBlock() { return copyBlock; }
 
     CMenuBuilder* Menus() const { return menus; }
     QToolBar* ToolBar() const { return toolBar; }
@@ -157,7 +184,10 @@ private:
     void UpdateFormatChecks();
     void ShowNumericBar();
     void UndoRedo(bool redo);
+    void UpdateCommandStates();
     void ScheduleRepaint();
+    void StartChannel();
+    int64_t OnInstanceMessage(uint32_t message, int64_t arg1, int64_t arg2);
 
     KivranSettings settings;
     CDataStore store;
@@ -181,6 +211,11 @@ private:
     std::vector<uint32_t> diffOffsets;
     std::vector<uint32_t> sortedDiffs;
     bool repaintScheduled = false;
+    std::unique_ptr<CEditActions> edit;
+    CSearchController search;
+    CInstanceChannel channel;
+    CCopyBlock copyBlock;
+    QSocketNotifier* channelNotifier = nullptr;
 
     // Metrics
     QFont displayFont;

@@ -39,6 +39,11 @@ CUserPrompt::Answer CUserPrompt::AskYesNo(QWidget* parent, const QString& text) 
     return b == QMessageBox::Yes ? Yes : No;
 }
 
+CUserPrompt::Answer CUserPrompt::AskOkCancel(QWidget* parent, const QString& text) {
+    auto b = Show(parent, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
+    return b == QMessageBox::Ok ? Ok : Cancel;
+}
+
 int CUserPrompt::ChooseLanguage(QWidget* parent, int current) {
     ClangDlg dialog(current, parent);
     dialog.exec();

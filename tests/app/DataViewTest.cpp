@@ -1,4 +1,5 @@
 #include "FakePrompt.h"
+#include "TestApplication.h"
 #include "TestEnvironment.h"
 
 #include "view/CDataPainter.h"
@@ -16,13 +17,6 @@
 
 namespace {
 
-QApplication* EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() ? qApp : new QApplication(argc, argv);
-    return app;
-}
 
 class DataViewTest : public ::testing::Test {
 protected:

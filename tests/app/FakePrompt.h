@@ -16,6 +16,10 @@ public:
         questions << text;
         return yesNoCancelAnswer == Yes ? Yes : No;
     }
+    Answer AskOkCancel(QWidget*, const QString& text) override {
+        questions << text;
+        return yesNoCancelAnswer == Yes || yesNoCancelAnswer == Ok ? Ok : Cancel;
+    }
     int ChooseLanguage(QWidget*, int current) override {
         languageAskedWith = current;
         return chosenLanguage;

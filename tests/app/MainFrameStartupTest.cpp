@@ -1,4 +1,5 @@
 #include "FakePrompt.h"
+#include "TestApplication.h"
 #include "TestEnvironment.h"
 
 #include "app/CKIVRANApp.h"
@@ -23,13 +24,7 @@
 
 namespace {
 
-QApplication* EnsureApp() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return app;
-}
+QApplication* EnsureApp() { return EnsureApplication(); }
 
 class StartupTest : public ::testing::Test {
 protected:

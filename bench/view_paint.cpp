@@ -1,0 +1,100 @@
+// Painting and scrolling of the data area: a full repaint of a 1920 x 1080 area must stay well inside one
+// 60 Hz frame (16.7 ms).
+#include "app/KivranSettings.h"
+#include "view/CDataPainter.h"
+#include "view/CDataView.h"
+#include "view/CMainFrame.h"
+#include "view/CUserPrompt.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication app(argc, argv);
+    return app;
+}
+
+void FullRepaint(benchmark::State& state, int sizeIndex, int typeIndex) {
+    App();
+    const KivranSettings settings;
+    PaintInputs in;
+    in.font = CMainFrame::FontFromDescription(settings.displayFont);
+    QFontMetrics fm(in.font);
+    in.geometry.width = 1920;
+    in.geometry.height = 1080;
+    in.geometry.charHeight = fm.height();
+    in.geometry.hexCharWidth = fm.horizontalAdvance('0');
+    in.geometry.maxCharWidth = fm.horizontalAdvance('W');
+    in.geometry.addressDigits = 7;
+    in.layout.Set(sizeIndex, typeIndex, 20);
+    in.textColor = settings.textColor;
+    in.bkColor = settings.bkColor;
+    in.dataSize = 10000000;
+    std::vector<uint32_t> none;
+    in.marks = &none;
+    in.sortedDiffs = &none;
+    PaneView views[2];
+    views[0].rows = in.geometry.PaneRows(0);
+    views[0].bytes.resize(static_cast<size_t>(views[0].rows) * 16);
+    for (size_t i = 0; i < views[0].bytes.size(); ++i) {
+        views[0].bytes[i] = static_cast<unsigned char>(i * 37 + 11);
+    }
+    views[0].count = views[0].bytes.size();
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    CDataPainter painter;
+    for (auto _ : state) {
+        painter.PaintAll(image, in, views);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["rows"] = views[0].rows;
+}
+
+void BM_FullRepaint1ByteHex(benchmark::State& state) { FullRepaint(state, 0, 1); }
+void BM_FullRepaint4BytesFloat(benchmark::State& state) { FullRepaint(state, 2, 4); }
+
+void BM_PageDown1000Steps10MB(benchmark::State& state) {
+    App();
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/big.bin";
+    {
+        std::ofstream out(path.toStdString(), std::ios::binary);
+        std::string block(1 << 20, '\x5A');
+        for (int i = 0; i < 10; ++i) {
+            out << block;
+        }
+    }
+    CUserPrompt prompt;
+    CMainFrame frame(&prompt);
+    frame.Settings().optionFlags = 2;
+    frame.Create();
+    frame.resize(1920, 1080);
+    frame.show();
+    frame.OpenFile(path, false);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        frame.DataView()->ScrollToRow(0, 0);
+        for (int i = 0; i < 1000; ++i) {
+            frame.DataView()->PageKey(true);
+        }
+        benchmark::DoNotOptimize(frame.DataView()->TopRow(0));
+    }
+    frame.Store().SetModified(0);
+}
+
+} // namespace
+
+BENCHMARK(BM_FullRepaint1ByteHex)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaint4BytesFloat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageDown1000Steps10MB)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,73 @@
+#include "view/CJumpDlg.h"
+
+#include "app/CTextTable.h"
+#include "data/CNavigator.h"
+#include "data/ValueParse.h"
+#include "view/CUserPrompt.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// A dialog keeps its built-in Japanese texts; in English the text table's labels replace them.
+QString DialogText(TextId id, const char* builtInJapanese) {
+    if (CTextTable::Language() == 1) {
+        return QString::fromStdString(CTextTable::Text(id, 1));
+    }
+    return QString::fromUtf8(builtInJapanese);
+}
+
+} // namespace
+
+CJumpDlg::CJumpDlg(uint64_t cursor, uint64_t dataSize, int decimalAddress, CUserPrompt& prompt,
+                   QWidget* parent)
+    : QDialog(parent), prompt(prompt), dataSize(dataSize), decimalAddress(decimalAddress) {
+    setWindowTitle(DialogText(T_DLG_JUMP_ADDRESS, "アドレス指定"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(DialogText(T_DLG_SPECIFY_ADDRESS, "アドレスを入力します。"), this));
+
+    auto* fields = new QHBoxLayout;
+    addressField = new QLineEdit(
+        QString::fromStdString(CNavigator::InitialAddressText(cursor, dataSize, decimalAddress)), this);
+    offsetField = new QLineEdit(QString::fromStdString(CNavigator::InitialOffsetText(decimalAddress)), this);
+    fields->addWidget(addressField, 3);
+    fields->addWidget(new QLabel("+", this));
+    fields->addWidget(offsetField, 1);
+    layout->addLayout(fields);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText("OK");
+    buttons->button(QDialogButtonBox::Cancel)->setText(DialogText(T_CANCEL, "キャンセル"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    addressField->setFocus();
+    addressField->selectAll();
+}
+
+bool CJumpDlg::ParseField(QLineEdit* field, uint64_t& value) {
+    int result = CNavigator::ParseJumpField(field->text().toStdString(), decimalAddress, value);
+    if (result == kParseOk) {
+        return true;
+    }
+    prompt.Message(this, QString::fromStdString(ParseErrorText(result, CTextTable::Language())));
+    field->setFocus();
+    field->selectAll();
+    return false;
+}
+
+void CJumpDlg::accept() {
+    uint64_t address = 0;
+    uint64_t offset = 0;
+    if (!ParseField(addressField, address) || !ParseField(offsetField, offset)) {
+        return;
+    }
+    target = CNavigator::ClampJumpTarget(address + offset, dataSize);
+    QDialog::accept();
+}
