@@ -104,6 +104,11 @@ int CAlmightyArray::CopyFrom(const CAlmightyArray& other) {
     if (other.count == 0 || elementSize == 0) {
         return 1;
     }
+    if (elementSize != other.elementSize) {
+        // Records of another size cannot be copied one for one; copying count x our size would read past the
+        // end of the other buffer.
+        return 0;
+    }
     size_t bytes = static_cast<size_t>(other.count) * static_cast<size_t>(elementSize);
     uint8_t* copy = new (std::nothrow) uint8_t[bytes];
     if (!copy) {

@@ -37,6 +37,11 @@ public:
 
 private:
     T& Element(int64_t index) {
+        if (index < 0) {
+            // No element has a negative index: reads yield 0, writes go nowhere (not before the buffer).
+            scratch = T();
+            return scratch;
+        }
         if (index >= capacity) {
             int64_t wanted = capacity + growBy;
             Reserve(index + 1 > wanted ? index + 1 : wanted);
@@ -51,4 +56,5 @@ private:
     int64_t capacity = 0;
     int64_t count = 0;
     int64_t growBy;
+    T scratch = T();
 };

@@ -15,7 +15,11 @@ public:
     CSmartArray2D(const CSmartArray2D&) = delete;
     CSmartArray2D& operator=(const CSmartArray2D&) = delete;
 
+    // Row index, created on first access; none for a negative index.
     CSmartArray<T>* GetRow(int64_t index) {
+        if (index < 0) {
+            return nullptr;
+        }
         void*& slot = rows[index];
         if (!slot) {
             slot = new CSmartArray<T>(rowGrowBy > 0 ? rowGrowBy : 1024);

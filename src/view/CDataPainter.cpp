@@ -59,11 +59,57 @@ void DrawGridText(QPainter& p, const QFontMetrics& fm, int x, int y, int cellWid
 
 } // namespace
 
+CDataPainter::~CDataPainter() { delete metrics; }
+
+void CDataPainter::PrepareMetrics(const PaintInputs& in) {
+    if (!metrics || metricsFont != in.font) {
+        delete metrics;
+        metricsFont = in.font;
+        metrics = new QFontMetrics(in.font);
+    }
+    baselineOffset = (in.geometry.RowHeight() - metrics->height()) / 2 + metrics->ascent();
+    gridMatchesFont = metrics->horizontalAdvance(QLatin1Char('0')) == in.geometry.hexCharWidth;
+}
+
+bool CDataPainter::IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first, uint64_t end) const {
+    if (AnyInRange(in.marks, first, end) || AnyInRange(in.sortedDiffs, first, end)) {
+        return false;
+    }
+    if (in.dialogCursorMark != 0xFFFFFFFF && in.dialogCursorMark >= first && in.dialogCursorMark < end) {
+        return false;
+    }
+    const PaneSelection& s = view.selection;
+    const uint64_t lo = std::min(s.selAnchor, s.selEnd);
+    const uint64_t hi = std::max(s.selAnchor, s.selEnd);
+    return lo == hi || !(first >= lo && end <= hi);
+}
+
+// Cells in the plain data colours are drawn as one string: the row's background is already the data colour,
+// and with a font whose digits are one grid cell wide the text falls on the grid by itself.
+void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info,
+                                 int firstUnit, int endUnit, int y) {
+    QString run;
+    std::string text;
+    for (int unit = firstUnit; unit < endUnit; ++unit) {
+        const uint64_t first = info.start + static_cast<uint64_t>(unit) * info.unitSize;
+        FormatUnit(view.bytes.data() + (first - view.firstOffset),
+                   in.layout.SizeIndex() == 4 ? 0 : in.layout.SizeIndex(), in.layout.TypeIndex(),
+                   static_cast<size_t>(info.unitSize), SymbolClassForSize(info.unitSize), in.format, text);
+        if (unit > firstUnit) {
+            run += QLatin1Char(' ');
+        }
+        run += QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+    }
+    p.setPen(Color(in.textColor[kData]));
+    p.drawText(in.geometry.CellX(firstUnit, info.cellChars), y + baselineOffset, run);
+}
+
 QColor CDataPainter::Color(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
 QColor CDataPainter::Inverted(uint32_t bgr) { return Color(~bgr & 0xFFFFFF); }
 
 void CDataPainter::PaintAll(QImage& image, const PaintInputs& in, const PaneView panes[2]) {
+    PrepareMetrics(in);
     QPainter p(&image);
     p.setFont(in.font);
     PaintBackgrounds(p, in);
@@ -118,7 +164,7 @@ void CDataPainter::PaintAddress(QPainter& p, const PaintInputs& in, int y, uint6
     const uint32_t fg = in.textColor[kAddress];
     p.fillRect(0, y, AddressEnd(g), g.RowHeight(), inverted ? Inverted(bk) : Color(bk));
     p.setPen(inverted ? Inverted(fg) : Color(fg));
-    DrawGridText(p, QFontMetrics(in.font), g.leftMargin, y, g.hexCharWidth, g.RowHeight(), text);
+    DrawGridText(p, *metrics, g.leftMargin, y, g.hexCharWidth, g.RowHeight(), text);
 }
 
 void CDataPainter::PaintRow(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, int row) {
@@ -136,27 +182,76 @@ void CDataPainter::PaintRow(QPainter& p, const PaintInputs& in, int pane, const 
     p.save();
     p.setClipRect(QRect(AddressEnd(g), y, g.width - AddressEnd(g), g.RowHeight()), Qt::IntersectClip);
     p.fillRect(AddressEnd(g), y, g.width - AddressEnd(g), g.RowHeight(), Color(in.bkColor[kData]));
-    for (int unit = 0; unit < info.unitsPerRow; ++unit) {
+    const bool batch = gridMatchesFont && in.layout.TypeIndex() != 5;
+    int runStart = -1;
+    int unit = 0;
+    for (; unit < info.unitsPerRow; ++unit) {
         const uint64_t first = info.start + static_cast<uint64_t>(unit) * info.unitSize;
         if (first < view.firstOffset || first - view.firstOffset + info.unitSize > view.count) {
             break;
         }
+        if (batch && IsPlainUnit(in, view, first, first + info.unitSize)) {
+            if (runStart < 0) {
+                runStart = unit;
+            }
+            continue;
+        }
+        if (runStart >= 0) {
+            PaintPlainRun(p, in, view, info, runStart, unit, y);
+            runStart = -1;
+        }
         PaintCell(p, in, pane, view, info, unit, y);
     }
+    if (runStart >= 0) {
+        PaintPlainRun(p, in, view, info, runStart, unit, y);
+    }
     if (in.layout.HasTextColumn()) {
-        uint32_t previousText = in.textColor[kData];
-        for (int i = 0; i < 16; ++i) {
-            const uint64_t offset = info.start + static_cast<uint64_t>(i);
-            if (offset < view.firstOffset || offset - view.firstOffset >= view.count) {
-                break;
-            }
-            uint32_t bk = 0;
-            uint32_t fg = TextCellTextColor(in, pane, view, offset, bk);
-            PaintTextCell(p, in, pane, view, info, i, y, previousText);
-            previousText = fg;
-        }
+        PaintTextColumn(p, in, pane, view, info, y);
     }
     p.restore();
+}
+
+// Runs of printable single-byte characters in the plain data colours are drawn as one string when the font's
+// advance matches the grid; everything else cell by cell.
+void CDataPainter::PaintTextColumn(QPainter& p, const PaintInputs& in, int pane, const PaneView& view,
+                                   const RowInfo& info, int y) {
+    const bool batch = in.format.charSet == 0 && metrics->horizontalAdvance(QLatin1Char('W')) == in.geometry.maxCharWidth;
+    uint32_t previousText = in.textColor[kData];
+    bool nextIsTrail = false;
+    int runStart = -1;
+    QString run;
+    auto flush = [&]() {
+        if (runStart >= 0) {
+            p.setPen(Color(in.textColor[kData]));
+            p.drawText(in.geometry.TextCellX(runStart), y + baselineOffset, run);
+            runStart = -1;
+            run.clear();
+        }
+    };
+    for (int i = 0; i < 16; ++i) {
+        const uint64_t offset = info.start + static_cast<uint64_t>(i);
+        if (offset < view.firstOffset || offset - view.firstOffset >= view.count) {
+            break;
+        }
+        const unsigned char byte = view.bytes[static_cast<size_t>(offset - view.firstOffset)];
+        const bool trail = nextIsTrail;
+        nextIsTrail = !trail && CodePage932::IsLeadByte(byte) && i < 15 && offset - view.firstOffset + 1 < view.count;
+        uint32_t bk = 0;
+        const uint32_t fg = TextCellTextColor(in, pane, view, offset, bk);
+        const bool plain = fg == in.textColor[kData] && bk == in.bkColor[kData];
+        if (batch && plain && !trail && byte >= 0x20 && byte < 0x7F) {
+            if (runStart < 0) {
+                runStart = i;
+            }
+            run += QLatin1Char(static_cast<char>(byte));
+            previousText = fg;
+            continue;
+        }
+        flush();
+        PaintTextCell(p, in, pane, view, info, i, y, previousText);
+        previousText = fg;
+    }
+    flush();
 }
 
 void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view,
@@ -211,8 +306,7 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
             }
         }
         p.setPen(fg);
-        const QFontMetrics fm(in.font);
-        const int baseline = y + (g.RowHeight() - fm.height()) / 2 + fm.ascent();
+        const int baseline = y + baselineOffset;
         int cx = x;
         for (QChar c : shown) {
             if (c.unicode() == 0x200B) {
@@ -226,7 +320,7 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
     }
     shown = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
     p.setPen(fg);
-    DrawGridText(p, QFontMetrics(in.font), x, y, g.hexCharWidth, g.RowHeight(), shown);
+    DrawGridText(p, *metrics, x, y, g.hexCharWidth, g.RowHeight(), shown);
 }
 
 uint32_t CDataPainter::TextCellTextColor(const PaintInputs& in, int pane, const PaneView& view, uint64_t offset,
@@ -349,8 +443,7 @@ void CDataPainter::PaintTextCell(QPainter& p, const PaintInputs& in, int pane, c
         p.setClipRect(cell, Qt::IntersectClip);
     }
     p.setPen(Color(fg));
-    const QFontMetrics fm(in.font);
-    const int baseline = y + (g.RowHeight() - fm.height()) / 2 + fm.ascent();
+    const int baseline = y + baselineOffset;
     const int x = startsLeft ? cell.x() - g.maxCharWidth : cell.x();
     p.drawText(x, baseline, text);
     p.restore();
@@ -361,7 +454,7 @@ void CDataPainter::PaintHeader(QPainter& p, const PaintInputs& in, const PaneVie
     const int r = g.RowHeight();
     p.save();
     p.setClipRect(QRect(g.hScroll > 0 ? AddressEnd(g) : 0, 0, g.width, r));
-    const QFontMetrics fm(in.font);
+    const QFontMetrics& fm = *metrics;
     const uint32_t bk = in.bkColor[kHeader];
     const uint32_t fg = in.textColor[kHeader];
     const RowInfo shape = in.layout.Row(0);
@@ -421,6 +514,7 @@ QRect CDataPainter::TextCellRect(const PaintInputs& in, const PaneView& view, in
 QRect CDataPainter::PaintChanges(QImage& image, const PaintInputs& in, int pane, const PaneView& view,
                                  const std::vector<unsigned char>& previous) {
     QRect changed;
+    PrepareMetrics(in);
     QPainter p(&image);
     p.setFont(in.font);
     const CViewGeometry::Rect area = in.geometry.PaneRect(pane);

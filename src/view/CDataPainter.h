@@ -50,6 +50,11 @@ struct PaintInputs {
 // and the header row, into an off-screen image.
 class CDataPainter {
 public:
+    CDataPainter() = default;
+    ~CDataPainter();
+    CDataPainter(const CDataPainter&) = delete;
+    CDataPainter& operator=(const CDataPainter&) = delete;
+
     enum ColorElement { kData, kAddress, kHeader, kSelect, kMark, kDifferent };
 
     static QColor Color(uint32_t bgr);
@@ -72,6 +77,8 @@ private:
     void PaintAddress(QPainter& p, const PaintInputs& in, int y, uint64_t address, bool inverted);
     void PaintCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
                    int unit, int y);
+    void PaintTextColumn(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
+                         int y);
     void PaintTextCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
                        int index, int y, uint32_t previousText);
     void PaintHeader(QPainter& p, const PaintInputs& in, const PaneView panes[2]);
@@ -85,7 +92,17 @@ private:
     uint32_t TextCellTextColor(const PaintInputs& in, int pane, const PaneView& view, uint64_t offset,
                                uint32_t& background);
 
+    // Whether a unit is drawn in the plain data colours (no mark, dialog cursor, difference or selection).
+    bool IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first, uint64_t end) const;
+    void PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info, int firstUnit,
+                       int endUnit, int y);
+    void PrepareMetrics(const PaintInputs& in);
+
     QHash<int, QString> pairCache;
+    QFont metricsFont;
+    QFontMetrics* metrics = nullptr;
+    int baselineOffset = 0;
+    bool gridMatchesFont = false;
     QString singleCache[256];
     bool singleCacheReady = false;
 };

@@ -1,0 +1,3 @@
+// bad.h
+int y = 2;
+int z = y / 0;

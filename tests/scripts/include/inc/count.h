@@ -1,0 +1,1 @@
+counter = counter + 1;

@@ -1,0 +1,2 @@
+depth = depth + 1;
+#include "inc/outer.h"

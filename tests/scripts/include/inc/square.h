@@ -1,0 +1,3 @@
+int square(int v);
+return;
+int square(int v) { return v * v; }
