@@ -24,6 +24,12 @@ QApplication& App() {
     return app;
 }
 
+// Message boxes would wait for a user; the benchmark has none.
+class SilentPrompt : public CUserPrompt {
+public:
+    void Message(QWidget*, const QString&) override {}
+};
+
 void FullRepaint(benchmark::State& state, int sizeIndex, int typeIndex) {
     App();
     const KivranSettings settings;
@@ -73,9 +79,10 @@ void BM_PageDown1000Steps10MB(benchmark::State& state) {
             out << block;
         }
     }
-    CUserPrompt prompt;
+    SilentPrompt prompt;
     CMainFrame frame(&prompt);
     frame.Settings().optionFlags = 2;
+    frame.Settings().maxFileSizeForMemory = 100000000;
     frame.Create();
     frame.resize(1920, 1080);
     frame.show();
