@@ -1,5 +1,7 @@
 #include "platform/CCopyBlock.h"
 
+#include <cstdio>
+
 #include "platform/CInstanceChannel.h"
 #include "platform/InstanceMessages.h"
 #include "platform/PerUserName.h"
@@ -31,7 +33,16 @@ void EncodeCount(unsigned char* head, uint64_t value) {
 } // namespace
 
 std::string CCopyBlock::DefaultName() {
-    return PerUserName::SharedObject(kBaseName);
+    // The copies that can reach each other share one channel directory; they share one block as well, so copies
+    // started in another session (another runtime directory) never paste each other's bytes unasked.
+    const std::string session = CInstanceChannel::DefaultDirectory();
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : session) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%08x", hash);
+    return PerUserName::SharedObject(kBaseName) + suffix;
 }
 
 CCopyBlock::CCopyBlock() : name_(DefaultName()) {}

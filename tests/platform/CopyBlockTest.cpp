@@ -1,6 +1,7 @@
 #include "platform/CCopyBlock.h"
 #include "platform/PerUserName.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -148,7 +149,23 @@ TEST(CopyBlock, NamesOfTwoUsersDiffer) {
     EXPECT_EQ(PerUserName::SharedObject("KIVRAN_COPY_MEMORY", 1000), "/KIVRAN_COPY_MEMORY-1000");
     EXPECT_NE(PerUserName::SharedObject("KIVRAN_COPY_MEMORY", 1000),
               PerUserName::SharedObject("KIVRAN_COPY_MEMORY", 1001));
-    EXPECT_EQ(CCopyBlock::DefaultName(), PerUserName::SharedObject("KIVRAN_COPY_MEMORY", ::geteuid()));
+    const std::string own = PerUserName::SharedObject("KIVRAN_COPY_MEMORY", ::geteuid());
+    EXPECT_EQ(CCopyBlock::DefaultName().compare(0, own.size() + 1, own + "-"), 0) << CCopyBlock::DefaultName();
+}
+
+TEST(CopyBlock, CopiesOfAnotherSessionUseAnotherBlock) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string restore = saved ? saved : "";
+    setenv("XDG_RUNTIME_DIR", "/tmp/session-one", 1);
+    const std::string one = CCopyBlock::DefaultName();
+    EXPECT_EQ(one, CCopyBlock::DefaultName());
+    setenv("XDG_RUNTIME_DIR", "/tmp/session-two", 1);
+    EXPECT_NE(one, CCopyBlock::DefaultName());
+    if (saved) {
+        setenv("XDG_RUNTIME_DIR", restore.c_str(), 1);
+    } else {
+        unsetenv("XDG_RUNTIME_DIR");
+    }
 }
 
 // Another user's process puts an object under a name; this user never pastes from it.
@@ -167,8 +184,8 @@ TEST(CopyBlock, ABlockOfAnotherUserIsNeverRead) {
                 ::_exit(2);
             }
             CCopyBlock block;
-            bool ok =
-                block.Create(3) && block.Name() == PerUserName::SharedObject("KIVRAN_COPY_MEMORY", otherUser);
+            const std::string prefix = PerUserName::SharedObject("KIVRAN_COPY_MEMORY", otherUser) + "-";
+            bool ok = block.Create(3) && block.Name().compare(0, prefix.size(), prefix) == 0;
             block.Close();
             ::_exit(ok ? 0 : 1);
         }
@@ -176,7 +193,8 @@ TEST(CopyBlock, ABlockOfAnotherUserIsNeverRead) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        EXPECT_NE(CCopyBlock::DefaultName(), PerUserName::SharedObject("KIVRAN_COPY_MEMORY", otherUser));
+        const std::string prefix = PerUserName::SharedObject("KIVRAN_COPY_MEMORY", otherUser) + "-";
+        EXPECT_NE(CCopyBlock::DefaultName().compare(0, prefix.size(), prefix), 0);
     }
     std::string name = TestBlockName("foreign");
     pid_t pid = ::fork();
