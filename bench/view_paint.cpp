@@ -65,8 +65,12 @@ void FullRepaint(benchmark::State& state, int sizeIndex, int typeIndex) {
     state.counters["rows"] = views[0].rows;
 }
 
-void BM_FullRepaint1ByteHex(benchmark::State& state) { FullRepaint(state, 0, 1); }
-void BM_FullRepaint4BytesFloat(benchmark::State& state) { FullRepaint(state, 2, 4); }
+void BM_FullRepaint1ByteHex(benchmark::State& state) {
+    FullRepaint(state, 0, 1);
+}
+void BM_FullRepaint4BytesFloat(benchmark::State& state) {
+    FullRepaint(state, 2, 4);
+}
 
 void BM_PageDown1000Steps10MB(benchmark::State& state) {
     App();

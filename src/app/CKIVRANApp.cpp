@@ -16,8 +16,12 @@ CKIVRANApp::~CKIVRANApp() {
     }
 }
 
-int CKIVRANApp::UseRegistry() { return g_useRegistry; }
-void CKIVRANApp::SetUseRegistry(int value) { g_useRegistry = value ? 1 : 0; }
+int CKIVRANApp::UseRegistry() {
+    return g_useRegistry;
+}
+void CKIVRANApp::SetUseRegistry(int value) {
+    g_useRegistry = value ? 1 : 0;
+}
 
 QString CKIVRANApp::FileArgument(const QStringList& arguments) {
     bool optionsEnded = false;

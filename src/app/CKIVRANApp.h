@@ -7,8 +7,8 @@
 class CMainFrame;
 class CUserPrompt;
 
-// The application object: finds the settings file, creates the main window, loads the settings into it, shows it
-// and opens the file named on the command line; after the window is gone it writes the settings back.
+// The application object: finds the settings file, creates the main window, loads the settings into it, shows
+// it and opens the file named on the command line; after the window is gone it writes the settings back.
 class CKIVRANApp {
 public:
     CKIVRANApp();
@@ -27,8 +27,8 @@ public:
     // The file to open: the first argument that is not an option ("--" ends the options).
     static QString FileArgument(const QStringList& arguments);
 
-    // 1 when the settings live in the per-user typed store, 0 for the settings file; read at start, written at
-    // exit, changed in between by the options.
+    // 1 when the settings live in the per-user typed store, 0 for the settings file; read at start, written
+    // at exit, changed in between by the options.
     static int UseRegistry();
     static void SetUseRegistry(int value);
 

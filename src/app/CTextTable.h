@@ -4,8 +4,8 @@
 
 #include <string>
 
-// The fixed table of (Japanese, English) text pairs that every menu label, dialog label and message comes from,
-// and the process-wide UI language that picks the column (0 Japanese, 1 English). Texts are UTF-8.
+// The fixed table of (Japanese, English) text pairs that every menu label, dialog label and message comes
+// from, and the process-wide UI language that picks the column (0 Japanese, 1 English). Texts are UTF-8.
 class CTextTable {
 public:
     static int Language();

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-QString CVersionDlg::VersionText() { return QString::asprintf("%d.%02d", KIVRAN_VERSION_MAJOR, KIVRAN_VERSION_MINOR); }
+QString CVersionDlg::VersionText() {
+    return QString::asprintf("%d.%02d", KIVRAN_VERSION_MAJOR, KIVRAN_VERSION_MINOR);
+}
 
 CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromStdString(CTextTable::Text(T_DLG_VERSION_TITLE)));

@@ -18,7 +18,8 @@ ClangDlg::ClangDlg(int current, QWidget* parent) : QDialog(parent) {
     groupLayout->addWidget(english);
     layout->addWidget(group);
     layout->addWidget(new QLabel("You can change language in Option Dialog later", this));
-    layout->addWidget(new QLabel(QString::fromUtf8("オプションダイアログで後から言語切り替えができます。"), this));
+    layout->addWidget(
+        new QLabel(QString::fromUtf8("オプションダイアログで後から言語切り替えができます。"), this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setText("OK");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -26,4 +27,6 @@ ClangDlg::ClangDlg(int current, QWidget* parent) : QDialog(parent) {
     (current == 1 ? english : japanese)->setChecked(true);
 }
 
-int ClangDlg::SelectedLanguage() const { return english->isChecked() ? 1 : 0; }
+int ClangDlg::SelectedLanguage() const {
+    return english->isChecked() ? 1 : 0;
+}

@@ -20,7 +20,9 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
 
 // The profile functions drop one pair of quotes around a value.
 std::string Unquote(const std::string& v) {

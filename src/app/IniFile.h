@@ -4,8 +4,8 @@
 #include <vector>
 
 // A Windows-INI file ("[Section]" lines followed by "key=value" lines) kept in memory between Load and Save.
-// Sections and keys are found case-insensitively, as the Windows profile functions do; values are kept as text.
-// Text is UTF-8; a file that is not valid UTF-8 was written on Windows and is read as code page 932.
+// Sections and keys are found case-insensitively, as the Windows profile functions do; values are kept as
+// text. Text is UTF-8; a file that is not valid UTF-8 was written on Windows and is read as code page 932.
 class IniFile {
 public:
     explicit IniFile(std::string path = std::string());

@@ -60,8 +60,8 @@ void KivranSettings::Load(SettingsStore& s, const std::string& executableDirecto
     elapse = s.ReadInt("Config", "Elapse", elapse);
 
     for (int i = 0; i < kColorCount; ++i) {
-        textColor[i] = static_cast<uint32_t>(
-            s.ReadInt("Colors", SettingsStore::IndexedKey("TextColor", i), static_cast<int32_t>(textColor[i])));
+        textColor[i] = static_cast<uint32_t>(s.ReadInt("Colors", SettingsStore::IndexedKey("TextColor", i),
+                                                       static_cast<int32_t>(textColor[i])));
         bkColor[i] = static_cast<uint32_t>(
             s.ReadInt("Colors", SettingsStore::IndexedKey("BkColor", i), static_cast<int32_t>(bkColor[i])));
     }
@@ -88,7 +88,8 @@ void KivranSettings::Load(SettingsStore& s, const std::string& executableDirecto
     LoadFont(s, "Print", printFont);
     betweenLine = static_cast<int16_t>(s.ReadInt("Print", "BetweenLine", betweenLine));
     for (int i = 0; i < 4; ++i) {
-        margin[i] = static_cast<int16_t>(s.ReadInt("Print", SettingsStore::IndexedKey("Margin", i), margin[i]));
+        margin[i] =
+            static_cast<int16_t>(s.ReadInt("Print", SettingsStore::IndexedKey("Margin", i), margin[i]));
     }
 }
 
@@ -123,9 +124,11 @@ void KivranSettings::LoadLists(SettingsStore& s) {
     int keyCount = ListCount(s, "Accel", kDefaultKeyCount);
     for (int i = 0; i < keyCount; ++i) {
         int32_t defFlags = i < kDefaultKeyCount ? defaults[i].flags : 0;
-        int32_t defCmd = i < kDefaultKeyCount ? static_cast<int32_t>(defaults[i].command) * 65536 + defaults[i].key : 0;
+        int32_t defCmd =
+            i < kDefaultKeyCount ? static_cast<int32_t>(defaults[i].command) * 65536 + defaults[i].key : 0;
         int32_t flags = s.ReadInt("Accel", SettingsStore::IndexedKey("fVirt", i), defFlags);
-        uint32_t keyCmd = static_cast<uint32_t>(s.ReadInt("Accel", SettingsStore::IndexedKey("KeyCmd", i), defCmd));
+        uint32_t keyCmd =
+            static_cast<uint32_t>(s.ReadInt("Accel", SettingsStore::IndexedKey("KeyCmd", i), defCmd));
         KeyRecord r;
         r.flags = static_cast<uint8_t>(flags & 0xFF);
         r.key = static_cast<uint16_t>(keyCmd & 0xFFFF);
@@ -140,8 +143,10 @@ void KivranSettings::LoadLists(SettingsStore& s) {
         r.value = static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("Value", i), 0));
         r.mask = static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("Mask", i), 0));
         r.size = static_cast<uint8_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("Size", i), 0));
-        r.textColor = static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("TextColor", i), 0));
-        r.bkColor = static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("BkColor", i), 0));
+        r.textColor =
+            static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("TextColor", i), 0));
+        r.bkColor =
+            static_cast<uint32_t>(s.ReadInt("StrongData", SettingsStore::IndexedKey("BkColor", i), 0));
         strongData.push_back(r);
     }
 }
@@ -190,7 +195,8 @@ void KivranSettings::Save(SettingsStore& s, const std::string& displayFaceInUse)
     }
 }
 
-void KivranSettings::SaveFont(SettingsStore& s, const char* section, const LogFont& font, const std::string& face) {
+void KivranSettings::SaveFont(SettingsStore& s, const char* section, const LogFont& font,
+                              const std::string& face) {
     s.WriteString(section, "Facename", LogFont::FitFaceName(face));
     s.WriteInt(section, "Charset", font.charSet);
     s.WriteInt(section, "ClipPresicion", font.clipPrecision);
@@ -224,7 +230,8 @@ void KivranSettings::SaveLists(SettingsStore& s) const {
         s.WriteInt("StrongData", SettingsStore::IndexedKey("Value", idx), static_cast<int32_t>(r.value));
         s.WriteInt("StrongData", SettingsStore::IndexedKey("Mask", idx), static_cast<int32_t>(r.mask));
         s.WriteInt("StrongData", SettingsStore::IndexedKey("Size", idx), r.size);
-        s.WriteInt("StrongData", SettingsStore::IndexedKey("TextColor", idx), static_cast<int32_t>(r.textColor));
+        s.WriteInt("StrongData", SettingsStore::IndexedKey("TextColor", idx),
+                   static_cast<int32_t>(r.textColor));
         s.WriteInt("StrongData", SettingsStore::IndexedKey("BkColor", idx), static_cast<int32_t>(r.bkColor));
     }
 }

@@ -11,8 +11,8 @@
 
 class SettingsStore;
 
-// Every persisted option of the editor, section by section, with its default. Read once at start-up before the
-// main window exists and written once after it is destroyed.
+// Every persisted option of the editor, section by section, with its default. Read once at start-up before
+// the main window exists and written once after it is destroyed.
 struct KivranSettings {
     // Config: data sources
     int32_t mode = 0;
@@ -75,7 +75,8 @@ struct KivranSettings {
 
 private:
     static void LoadFont(SettingsStore& store, const char* section, LogFont& font);
-    static void SaveFont(SettingsStore& store, const char* section, const LogFont& font, const std::string& face);
+    static void SaveFont(SettingsStore& store, const char* section, const LogFont& font,
+                         const std::string& face);
     void LoadLists(SettingsStore& store);
     void SaveLists(SettingsStore& store) const;
 };

@@ -23,8 +23,8 @@ std::string CutToProfileBuffer(const std::string& text) {
     return text.substr(0, end);
 }
 
-// Copies a registry value into a buffer of `size` bytes that already holds the default; a value larger than the
-// buffer fails the query, as a registry query into a too-small buffer does.
+// Copies a registry value into a buffer of `size` bytes that already holds the default; a value larger than
+// the buffer fails the query, as a registry query into a too-small buffer does.
 bool QueryInto(const TypedStore::Value& value, void* buffer, size_t size) {
     if (value.bytes.size() > size) {
         return false;
@@ -36,7 +36,9 @@ bool QueryInto(const TypedStore::Value& value, void* buffer, size_t size) {
 } // namespace
 
 SettingsStore::SettingsStore() = default;
-SettingsStore::~SettingsStore() { Close(); }
+SettingsStore::~SettingsStore() {
+    Close();
+}
 
 void SettingsStore::Open(int useRegistryValue, const std::string& iniPath) {
     Close();
@@ -105,7 +107,8 @@ int64_t SettingsStore::ReadInt64(const std::string& section, const std::string& 
     return result;
 }
 
-std::string SettingsStore::ReadString(const std::string& section, const std::string& key, const std::string& def) {
+std::string SettingsStore::ReadString(const std::string& section, const std::string& key,
+                                      const std::string& def) {
     if (ini) {
         std::string text;
         if (!ini->Get(section, key, text)) {
@@ -171,7 +174,9 @@ void SettingsStore::WriteUseRegistry(int useRegistryValue) {
     store.Save();
 }
 
-std::string SettingsStore::DefaultIniPath() { return ExecutablePath::Directory() + "/Kivran.ini"; }
+std::string SettingsStore::DefaultIniPath() {
+    return ExecutablePath::Directory() + "/Kivran.ini";
+}
 
 int SettingsStore::ReadStoredLanguage() {
     SettingsStore store;

@@ -7,9 +7,9 @@
 class IniFile;
 class TypedStore;
 
-// Typed reads and writes of the editor's settings by section and key, backed either by "Kivran.ini" beside the
-// executable or by the per-user typed store (the counterpart of the Windows registry). A store object lives for
-// one load or one save. Every read falls back to its default; writes fail silently.
+// Typed reads and writes of the editor's settings by section and key, backed either by "Kivran.ini" beside
+// the executable or by the per-user typed store (the counterpart of the Windows registry). A store object
+// lives for one load or one save. Every read falls back to its default; writes fail silently.
 class SettingsStore {
 public:
     SettingsStore();

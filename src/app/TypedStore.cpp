@@ -9,7 +9,9 @@
 
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
 
 void MakeDirectories(const std::string& dir) {
     for (size_t i = 1; i <= dir.size(); ++i) {
@@ -23,11 +25,20 @@ std::string Escape(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '"': out += "\\\""; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -47,7 +58,9 @@ std::string Unescape(const std::string& s) {
 }
 
 // Section and value names are written quoted so that any character except a quote survives.
-std::string Quote(const std::string& s) { return "\"" + Escape(s) + "\""; }
+std::string Quote(const std::string& s) {
+    return "\"" + Escape(s) + "\"";
+}
 
 // Reads a quoted name starting at pos; returns the position after the closing quote or npos.
 size_t ReadQuoted(const std::string& line, size_t pos, std::string& out) {
@@ -101,9 +114,13 @@ std::string TypedStore::DefaultPath() {
 
 TypedStore::TypedStore(std::string path) : path(std::move(path)) {}
 
-TypedStore::Value TypedStore::Dword(uint32_t v) { return Value{Type::Dword, IntegerBytes(v, 4)}; }
+TypedStore::Value TypedStore::Dword(uint32_t v) {
+    return Value{Type::Dword, IntegerBytes(v, 4)};
+}
 
-TypedStore::Value TypedStore::Qword(uint64_t v) { return Value{Type::Qword, IntegerBytes(v, 8)}; }
+TypedStore::Value TypedStore::Qword(uint64_t v) {
+    return Value{Type::Qword, IntegerBytes(v, 8)};
+}
 
 TypedStore::Value TypedStore::String(const std::string& text) {
     return Value{Type::String, text + std::string(1, '\0')};
@@ -173,11 +190,13 @@ bool TypedStore::Save() const {
             out << Quote(e.name) << "=";
             switch (e.value.type) {
             case Type::Dword:
-                std::snprintf(hex, sizeof hex, "%08llx", static_cast<unsigned long long>(BytesToInteger(e.value.bytes)));
+                std::snprintf(hex, sizeof hex, "%08llx",
+                              static_cast<unsigned long long>(BytesToInteger(e.value.bytes)));
                 out << "dword:" << hex;
                 break;
             case Type::Qword:
-                std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(BytesToInteger(e.value.bytes)));
+                std::snprintf(hex, sizeof hex, "%016llx",
+                              static_cast<unsigned long long>(BytesToInteger(e.value.bytes)));
                 out << "qword:" << hex;
                 break;
             case Type::String: {

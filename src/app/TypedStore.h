@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-// The per-user typed key-value store that stands in for the Windows registry key of the editor: one section per
-// subkey, each value a DWORD, a QWORD or a string, kept apart by type. It lives in one text file under the XDG
-// config directory ("$XDG_CONFIG_HOME/MOLDEK Soft/KIVRAN/registry", ~/.config when XDG_CONFIG_HOME is unset).
-// Values are held as their raw little-endian bytes, so a read of the wrong width behaves like a registry query:
-// a value larger than the reader's buffer fails, a smaller one fills the low bytes.
+// The per-user typed key-value store that stands in for the Windows registry key of the editor: one section
+// per subkey, each value a DWORD, a QWORD or a string, kept apart by type. It lives in one text file under
+// the XDG config directory ("$XDG_CONFIG_HOME/MOLDEK Soft/KIVRAN/registry", ~/.config when XDG_CONFIG_HOME is
+// unset). Values are held as their raw little-endian bytes, so a read of the wrong width behaves like a
+// registry query: a value larger than the reader's buffer fails, a smaller one fills the low bytes.
 class TypedStore {
 public:
     enum class Type { Dword, Qword, String };

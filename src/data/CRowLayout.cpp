@@ -22,7 +22,9 @@ bool CRowLayout::IsAllowed(int sizeIndex, int typeIndex) {
     return (kAllowedMasks[sizeIndex] >> typeIndex) & 1;
 }
 
-int CRowLayout::AllowedTypeMask(int sizeIndex) { return sizeIndex >= 0 && sizeIndex <= 4 ? kAllowedMasks[sizeIndex] : 0; }
+int CRowLayout::AllowedTypeMask(int sizeIndex) {
+    return sizeIndex >= 0 && sizeIndex <= 4 ? kAllowedMasks[sizeIndex] : 0;
+}
 
 RowInfo CRowLayout::Uniform(int sizeIndex, int typeIndex, int floatWidth) {
     RowInfo r;
@@ -33,7 +35,8 @@ RowInfo CRowLayout::Uniform(int sizeIndex, int typeIndex, int floatWidth) {
             typeIndex = 1;
         }
     }
-    if (sizeIndex < 0 || sizeIndex > 3 || typeIndex < 0 || typeIndex > 5 || kCellChars[sizeIndex][typeIndex] < 0) {
+    if (sizeIndex < 0 || sizeIndex > 3 || typeIndex < 0 || typeIndex > 5 ||
+        kCellChars[sizeIndex][typeIndex] < 0) {
         sizeIndex = 0;
         typeIndex = 1;
     }
@@ -62,7 +65,9 @@ RowInfo CRowLayout::Row(uint64_t rowIndex) const {
     return r;
 }
 
-uint64_t CRowLayout::RowIndexOf(uint64_t offset) const { return offset / uniform.Bytes(); }
+uint64_t CRowLayout::RowIndexOf(uint64_t offset) const {
+    return offset / uniform.Bytes();
+}
 
 int CRowLayout::RowChars() const {
     return (uniform.cellChars + 1) * uniform.unitsPerRow + (HasTextColumn() ? 17 : 0);

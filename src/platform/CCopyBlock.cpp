@@ -33,8 +33,8 @@ void EncodeCount(unsigned char* head, uint64_t value) {
 } // namespace
 
 std::string CCopyBlock::DefaultName() {
-    // The copies that can reach each other share one channel directory; they share one block as well, so copies
-    // started in another session (another runtime directory) never paste each other's bytes unasked.
+    // The copies that can reach each other share one channel directory; they share one block as well, so
+    // copies started in another session (another runtime directory) never paste each other's bytes unasked.
     const std::string session = CInstanceChannel::DefaultDirectory();
     uint32_t hash = 2166136261u;
     for (unsigned char c : session) {

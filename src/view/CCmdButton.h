@@ -4,8 +4,8 @@
 #include <QColor>
 #include <QIcon>
 
-// An owner-drawn push button: a 3-D frame, raised when unchecked and sunken when checked or pressed, filled with
-// its background colour, with an optional icon above its text.
+// An owner-drawn push button: a 3-D frame, raised when unchecked and sunken when checked or pressed, filled
+// with its background colour, with an optional icon above its text.
 class CCmdButton : public QAbstractButton {
     Q_OBJECT
 public:

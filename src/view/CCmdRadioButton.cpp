@@ -41,7 +41,8 @@ void CCmdRadioButton::SetCheck(bool check) {
 
 int CCmdRadioButton::RadioQuery(int what, int value) {
     switch (what) {
-    case 0: return kRadioQuery;
+    case 0:
+        return kRadioQuery;
     case 1:
         if (value) {
             SetCheck(true);
@@ -50,8 +51,10 @@ int CCmdRadioButton::RadioQuery(int what, int value) {
             SetColors(uncheckedText, uncheckedBk);
         }
         return 0;
-    case 2: return checkedState ? 1 : 0;
-    default: return 0;
+    case 2:
+        return checkedState ? 1 : 0;
+    default:
+        return 0;
     }
 }
 

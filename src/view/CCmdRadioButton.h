@@ -2,9 +2,9 @@
 
 #include "view/CCmdButton.h"
 
-// A CCmdButton that keeps a checked state and belongs to a group of sibling radio buttons: the group starts at the
-// nearest preceding sibling radio button with the group style (or this one) and runs up to the next one with it.
-// Checking one button unchecks the others of its group.
+// A CCmdButton that keeps a checked state and belongs to a group of sibling radio buttons: the group starts
+// at the nearest preceding sibling radio button with the group style (or this one) and runs up to the next
+// one with it. Checking one button unchecks the others of its group.
 class CCmdRadioButton : public CCmdButton {
     Q_OBJECT
 public:

@@ -11,7 +11,9 @@ CColorStsBar::CColorStsBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QColor CColorStsBar::ToQColor(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor CColorStsBar::ToQColor(uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 void CColorStsBar::SetPanes(const std::vector<QString>& sizingTexts) {
     panes.clear();
@@ -79,7 +81,9 @@ QSize CColorStsBar::sizeHint() const {
     return QSize(last.right() + kGap, fm.height() + 6);
 }
 
-QSize CColorStsBar::minimumSizeHint() const { return QSize(0, QFontMetrics(font()).height() + 6); }
+QSize CColorStsBar::minimumSizeHint() const {
+    return QSize(0, QFontMetrics(font()).height() + 6);
+}
 
 void CColorStsBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -88,9 +92,10 @@ void CColorStsBar::paintEvent(QPaintEvent*) {
         const Pane& pane = panes[i];
         QRect r = PaneRect(i);
         bool custom = !(pane.textColor == kDefaultColor && pane.bkColor == kDefaultColor);
-        QColor bk = (custom && pane.bkColor != kDefaultColor) ? ToQColor(pane.bkColor) : palette().color(QPalette::Button);
+        QColor bk = (custom && pane.bkColor != kDefaultColor) ? ToQColor(pane.bkColor)
+                                                              : palette().color(QPalette::Button);
         QColor fg = (custom && pane.textColor != kDefaultColor) ? ToQColor(pane.textColor)
-                                                                 : palette().color(QPalette::ButtonText);
+                                                                : palette().color(QPalette::ButtonText);
         p.fillRect(r, bk);
         p.setPen(palette().color(QPalette::Dark));
         p.drawRect(r.adjusted(0, 0, -1, -1));
@@ -98,7 +103,9 @@ void CColorStsBar::paintEvent(QPaintEvent*) {
             continue;
         }
         p.setPen(fg);
-        int align = pane.alignment == 1 ? Qt::AlignHCenter : pane.alignment == 2 ? Qt::AlignRight : Qt::AlignLeft;
+        int align = pane.alignment == 1   ? Qt::AlignHCenter
+                    : pane.alignment == 2 ? Qt::AlignRight
+                                          : Qt::AlignLeft;
         p.drawText(r.adjusted(kMargin, 0, -kMargin, 0), align | Qt::AlignVCenter, pane.text);
     }
 }

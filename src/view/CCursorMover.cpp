@@ -19,7 +19,8 @@ uint64_t CCursorMover::Move(const CRowLayout& layout, uint64_t cursor, uint64_t 
     const RowInfo row = layout.Row(rowIndex);
     const uint64_t u = static_cast<uint64_t>(row.unitSize);
     switch (key) {
-    case Home: return row.start;
+    case Home:
+        return row.start;
     case End: {
         uint64_t target = row.LastUnitStart();
         while (target > dataSize && target > row.start) {

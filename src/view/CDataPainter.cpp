@@ -23,15 +23,22 @@ bool InsideSelection(const PaneSelection& s, uint64_t first, uint64_t end) {
     return lo != hi && first >= lo && end <= hi;
 }
 
-int AddressEnd(const CViewGeometry& g) { return 2 * g.leftMargin + g.AddressColumnWidth(); }
+int AddressEnd(const CViewGeometry& g) {
+    return 2 * g.leftMargin + g.AddressColumnWidth();
+}
 
-QString HexDigit(int value) { return QString(QChar("0123456789ABCDEF"[value & 0xF])); }
+QString HexDigit(int value) {
+    return QString(QChar("0123456789ABCDEF"[value & 0xF]));
+}
 
 const char* BitHeader(int unitSize) {
     switch (unitSize) {
-    case 1: return "7654 3210";
-    case 2: return "5432 1098 7654 3210";
-    case 4: return "1098 7654 3210 9876 5432 1098 7654 3210";
+    case 1:
+        return "7654 3210";
+    case 2:
+        return "5432 1098 7654 3210";
+    case 4:
+        return "1098 7654 3210 9876 5432 1098 7654 3210";
     default:
         return "3210 9876 5432 1098 7654 3210 9876 5432 1098 7654 3210 9876 5432 1098 7654 3210";
     }
@@ -59,7 +66,9 @@ void DrawGridText(QPainter& p, const QFontMetrics& fm, int x, int y, int cellWid
 
 } // namespace
 
-CDataPainter::~CDataPainter() { delete metrics; }
+CDataPainter::~CDataPainter() {
+    delete metrics;
+}
 
 void CDataPainter::PrepareMetrics(const PaintInputs& in) {
     if (!metrics || metricsFont != in.font) {
@@ -71,7 +80,8 @@ void CDataPainter::PrepareMetrics(const PaintInputs& in) {
     gridMatchesFont = metrics->horizontalAdvance(QLatin1Char('0')) == in.geometry.hexCharWidth;
 }
 
-bool CDataPainter::IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first, uint64_t end) const {
+bool CDataPainter::IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first,
+                               uint64_t end) const {
     if (AnyInRange(in.marks, first, end) || AnyInRange(in.sortedDiffs, first, end)) {
         return false;
     }
@@ -86,8 +96,8 @@ bool CDataPainter::IsPlainUnit(const PaintInputs& in, const PaneView& view, uint
 
 // Cells in the plain data colours are drawn as one string: the row's background is already the data colour,
 // and with a font whose digits are one grid cell wide the text falls on the grid by itself.
-void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info,
-                                 int firstUnit, int endUnit, int y) {
+void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view,
+                                 const RowInfo& info, int firstUnit, int endUnit, int y) {
     QString run;
     std::string text;
     for (int unit = firstUnit; unit < endUnit; ++unit) {
@@ -104,9 +114,13 @@ void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneV
     p.drawText(in.geometry.CellX(firstUnit, info.cellChars), y + baselineOffset, run);
 }
 
-QColor CDataPainter::Color(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor CDataPainter::Color(uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
-QColor CDataPainter::Inverted(uint32_t bgr) { return Color(~bgr & 0xFFFFFF); }
+QColor CDataPainter::Inverted(uint32_t bgr) {
+    return Color(~bgr & 0xFFFFFF);
+}
 
 void CDataPainter::PaintAll(QImage& image, const PaintInputs& in, const PaneView panes[2]) {
     PrepareMetrics(in);
@@ -215,7 +229,8 @@ void CDataPainter::PaintRow(QPainter& p, const PaintInputs& in, int pane, const 
 // advance matches the grid; everything else cell by cell.
 void CDataPainter::PaintTextColumn(QPainter& p, const PaintInputs& in, int pane, const PaneView& view,
                                    const RowInfo& info, int y) {
-    const bool batch = in.format.charSet == 0 && metrics->horizontalAdvance(QLatin1Char('W')) == in.geometry.maxCharWidth;
+    const bool batch =
+        in.format.charSet == 0 && metrics->horizontalAdvance(QLatin1Char('W')) == in.geometry.maxCharWidth;
     uint32_t previousText = in.textColor[kData];
     bool nextIsTrail = false;
     int runStart = -1;
@@ -235,7 +250,8 @@ void CDataPainter::PaintTextColumn(QPainter& p, const PaintInputs& in, int pane,
         }
         const unsigned char byte = view.bytes[static_cast<size_t>(offset - view.firstOffset)];
         const bool trail = nextIsTrail;
-        nextIsTrail = !trail && CodePage932::IsLeadByte(byte) && i < 15 && offset - view.firstOffset + 1 < view.count;
+        nextIsTrail =
+            !trail && CodePage932::IsLeadByte(byte) && i < 15 && offset - view.firstOffset + 1 < view.count;
         uint32_t bk = 0;
         const uint32_t fg = TextCellTextColor(in, pane, view, offset, bk);
         const bool plain = fg == in.textColor[kData] && bk == in.bkColor[kData];
@@ -289,9 +305,9 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
     p.fillRect(x + cellWidth, y, g.hexCharWidth, g.RowHeight(), colourGap ? bk : Color(in.bkColor[kData]));
 
     std::string text;
-    FormatUnit(view.bytes.data() + (first - view.firstOffset), in.layout.SizeIndex() == 4 ? 0 : in.layout.SizeIndex(),
-               in.layout.TypeIndex(), static_cast<size_t>(info.unitSize), SymbolClassForSize(info.unitSize),
-               in.format, text);
+    FormatUnit(view.bytes.data() + (first - view.firstOffset),
+               in.layout.SizeIndex() == 4 ? 0 : in.layout.SizeIndex(), in.layout.TypeIndex(),
+               static_cast<size_t>(info.unitSize), SymbolClassForSize(info.unitSize), in.format, text);
     QString shown;
     if (in.layout.TypeIndex() == 5) {
         // TEXT cells carry the data's own characters; a double-byte character takes two cells.
@@ -323,8 +339,8 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
     DrawGridText(p, *metrics, x, y, g.hexCharWidth, g.RowHeight(), shown);
 }
 
-uint32_t CDataPainter::TextCellTextColor(const PaintInputs& in, int pane, const PaneView& view, uint64_t offset,
-                                         uint32_t& background) {
+uint32_t CDataPainter::TextCellTextColor(const PaintInputs& in, int pane, const PaneView& view,
+                                         uint64_t offset, uint32_t& background) {
     uint32_t fg = in.textColor[kData];
     background = in.bkColor[kData];
     if (AnyInRange(in.marks, offset, offset + 1)) {
@@ -352,7 +368,8 @@ QString CDataPainter::SingleByteText(unsigned char byte) {
                 singleCache[b] = QString(QChar(b));
             } else {
                 std::u16string u = CodePage932::ToUtf16(std::string(1, static_cast<char>(b)));
-                singleCache[b] = u.size() == 1 && u[0] != 0xFFFD ? QString(QChar(u[0])) : QString(QChar(0x00B7));
+                singleCache[b] =
+                    u.size() == 1 && u[0] != 0xFFFD ? QString(QChar(u[0])) : QString(QChar(0x00B7));
             }
         }
         singleCacheReady = true;
@@ -378,8 +395,8 @@ QString CDataPainter::PairText(unsigned char lead, unsigned char trail) {
     return text;
 }
 
-QString CDataPainter::TextCellCharacters(const PaintInputs& in, const PaneView& view, const RowInfo& info, int index,
-                                         bool& startsLeft, bool& spansTwo) {
+QString CDataPainter::TextCellCharacters(const PaintInputs& in, const PaneView& view, const RowInfo& info,
+                                         int index, bool& startsLeft, bool& spansTwo) {
     startsLeft = false;
     spansTwo = false;
     const uint64_t offset = info.start + static_cast<uint64_t>(index);
@@ -466,7 +483,8 @@ void CDataPainter::PaintHeader(QPainter& p, const PaintInputs& in, const PaneVie
     }
     const PaneView& current = panes[in.currentPane == 1 ? 1 : 0];
     const RowInfo cursorRow = in.layout.RowOf(current.selection.cursor);
-    const int cursorUnit = static_cast<int>((current.selection.cursor - cursorRow.start) / cursorRow.unitSize);
+    const int cursorUnit =
+        static_cast<int>((current.selection.cursor - cursorRow.start) / cursorRow.unitSize);
     for (int unit = 0; unit < shape.unitsPerRow; ++unit) {
         const int x = g.CellX(unit, shape.cellChars) + (shape.cellChars - 1) * g.hexCharWidth;
         const bool inverted = unit == cursorUnit;
@@ -506,8 +524,8 @@ QRect CDataPainter::TextCellRect(const PaintInputs& in, const PaneView& view, in
         return QRect();
     }
     const RowInfo info = in.layout.Row(rowIndex);
-    QRect cell(g.TextCellX(static_cast<int>(offset - info.start)), g.RowY(pane, static_cast<int>(rowIndex - view.topRow)),
-               g.maxCharWidth, g.RowHeight());
+    QRect cell(g.TextCellX(static_cast<int>(offset - info.start)),
+               g.RowY(pane, static_cast<int>(rowIndex - view.topRow)), g.maxCharWidth, g.RowHeight());
     return cell.intersected(QRect(AddressEnd(g), 0, g.width - AddressEnd(g), g.height));
 }
 
@@ -532,7 +550,8 @@ QRect CDataPainter::PaintChanges(QImage& image, const PaintInputs& in, int pane,
             if (at + info.unitSize > view.count || at + info.unitSize > previous.size()) {
                 break;
             }
-            if (std::equal(view.bytes.begin() + at, view.bytes.begin() + at + info.unitSize, previous.begin() + at)) {
+            if (std::equal(view.bytes.begin() + at, view.bytes.begin() + at + info.unitSize,
+                           previous.begin() + at)) {
                 continue;
             }
             PaintCell(p, in, pane, view, info, unit, y);

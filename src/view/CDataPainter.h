@@ -65,8 +65,8 @@ public:
     QRect PaintChanges(QImage& image, const PaintInputs& in, int pane, const PaneView& view,
                        const std::vector<unsigned char>& previous);
 
-    // The hex cell that holds an offset in a pane, and its text-column cell (1BYTE HEX); empty when the offset is
-    // not on a visible row.
+    // The hex cell that holds an offset in a pane, and its text-column cell (1BYTE HEX); empty when the
+    // offset is not on a visible row.
     static QRect CellRect(const PaintInputs& in, const PaneView& view, int pane, uint64_t offset);
     static QRect TextCellRect(const PaintInputs& in, const PaneView& view, int pane, uint64_t offset);
 
@@ -77,10 +77,10 @@ private:
     void PaintAddress(QPainter& p, const PaintInputs& in, int y, uint64_t address, bool inverted);
     void PaintCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
                    int unit, int y);
-    void PaintTextColumn(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
-                         int y);
-    void PaintTextCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
-                       int index, int y, uint32_t previousText);
+    void PaintTextColumn(QPainter& p, const PaintInputs& in, int pane, const PaneView& view,
+                         const RowInfo& info, int y);
+    void PaintTextCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view,
+                       const RowInfo& info, int index, int y, uint32_t previousText);
     void PaintHeader(QPainter& p, const PaintInputs& in, const PaneView panes[2]);
     void PaintSplitBar(QPainter& p, const PaintInputs& in);
     QString SingleByteText(unsigned char byte);
@@ -94,8 +94,8 @@ private:
 
     // Whether a unit is drawn in the plain data colours (no mark, dialog cursor, difference or selection).
     bool IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first, uint64_t end) const;
-    void PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info, int firstUnit,
-                       int endUnit, int y);
+    void PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info,
+                       int firstUnit, int endUnit, int y);
     void PrepareMetrics(const PaintInputs& in);
 
     QHash<int, QString> pairCache;

@@ -1,5 +1,6 @@
 #include "view/CDataView.h"
 
+#include "data/CNavigator.h"
 #include "view/CCursorMover.h"
 #include "view/CMainFrame.h"
 #include "view/CommandIds.h"
@@ -27,7 +28,8 @@ CDataView::CDataView(CMainFrame* frame, QScrollBar* pane0, QScrollBar* pane1, QS
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(true);
     for (int pane = 0; pane < 2; ++pane) {
-        connect(vScroll[pane], &QScrollBar::actionTriggered, this, [this, pane](int action) { OnScrollAction(pane, action); });
+        connect(vScroll[pane], &QScrollBar::actionTriggered, this,
+                [this, pane](int action) { OnScrollAction(pane, action); });
     }
     connect(hScroll, &QScrollBar::actionTriggered, this, &CDataView::OnHorizontalAction);
     dragTimer = new QTimer(this);
@@ -35,11 +37,19 @@ CDataView::CDataView(CMainFrame* frame, QScrollBar* pane0, QScrollBar* pane1, QS
     connect(dragTimer, &QTimer::timeout, this, &CDataView::DragStep);
 }
 
-uint64_t CDataView::DataSize() const { return frame->Store().GetDataSize(); }
-PaneSelection& CDataView::Selection(int pane) { return frame->Store().Pane(pane); }
-int CDataView::CurrentPane() const { return frame->Store().CurrentPane(); }
+uint64_t CDataView::DataSize() const {
+    return frame->Store().GetDataSize();
+}
+PaneSelection& CDataView::Selection(int pane) {
+    return frame->Store().Pane(pane);
+}
+int CDataView::CurrentPane() const {
+    return frame->Store().CurrentPane();
+}
 
-uint64_t CDataView::TopRow(int pane) const { return static_cast<uint64_t>(vScroll[pane == 1 ? 1 : 0]->value()); }
+uint64_t CDataView::TopRow(int pane) const {
+    return static_cast<uint64_t>(vScroll[pane == 1 ? 1 : 0]->value());
+}
 
 PaintInputs CDataView::Inputs() const {
     PaintInputs in;
@@ -70,7 +80,7 @@ void CDataView::UpdateGeometry() {
     geometry.charHeight = frame->CharHeight();
     geometry.hexCharWidth = frame->HexCharWidth();
     geometry.maxCharWidth = frame->MaxCharWidth();
-    geometry.addressDigits = CViewGeometry::AddressDigits(DataSize(), frame->DecimalAddress() != 0);
+    geometry.addressDigits = CNavigator::AddressDigits(DataSize(), frame->DecimalAddress());
     geometry.hScroll = hScroll->value();
     frame->Store().SetSplit(geometry.IsSplit());
 }
@@ -192,8 +202,9 @@ void CDataView::paintEvent(QPaintEvent* event) {
     if (geometry.IsEmpty()) {
         return;
     }
-    p.drawImage(event->rect(), surface, QRectF(QPointF(event->rect().topLeft()) * devicePixelRatioF(),
-                                                QSizeF(event->rect().size()) * devicePixelRatioF()));
+    p.drawImage(event->rect(), surface,
+                QRectF(QPointF(event->rect().topLeft()) * devicePixelRatioF(),
+                       QSizeF(event->rect().size()) * devicePixelRatioF()));
     // The block caret inverts the cursor's cell while the pane has no selection and the window is active.
     const QRect caret = CaretRect();
     if (!caret.isEmpty() && window()->isActiveWindow()) {
@@ -237,7 +248,8 @@ void CDataView::resizeEvent(QResizeEvent* event) {
     uint64_t first = 0, last = 0, lastUnit = 0;
     VisibleRange(pane, first, last, lastUnit);
     PaneSelection& s = Selection(pane);
-    if (DataSize() > 0 && geometry.PaneRows(pane) > 0 && (s.cursor < first || s.cursor > last) && s.cursor < DataSize()) {
+    if (DataSize() > 0 && geometry.PaneRows(pane) > 0 && (s.cursor < first || s.cursor > last) &&
+        s.cursor < DataSize()) {
         s.cursor = s.selAnchor = s.selEnd = lastUnit;
     }
     RepaintAll();
@@ -313,11 +325,21 @@ void CDataView::ScrollPane(int pane, ScrollRequest request, int64_t thumb) {
     int64_t newTop = oldTop;
     const bool wheel = keyScrollFlag & kWheelScroll;
     switch (request) {
-    case kLineUp: newTop = oldTop - 1; break;
-    case kLineDown: newTop = oldTop + 1; break;
-    case kPageUp: newTop = oldTop - (wheel ? kWheelRows : page - 1); break;
-    case kPageDown: newTop = oldTop + (wheel ? kWheelRows : page - 1); break;
-    case kThumb: newTop = thumb; break;
+    case kLineUp:
+        newTop = oldTop - 1;
+        break;
+    case kLineDown:
+        newTop = oldTop + 1;
+        break;
+    case kPageUp:
+        newTop = oldTop - (wheel ? kWheelRows : page - 1);
+        break;
+    case kPageDown:
+        newTop = oldTop + (wheel ? kWheelRows : page - 1);
+        break;
+    case kThumb:
+        newTop = thumb;
+        break;
     }
     newTop = std::max<int64_t>(bar->minimum(), std::min<int64_t>(newTop, bar->maximum()));
     if (newTop == oldTop) {
@@ -372,14 +394,25 @@ void CDataView::OnScrollAction(int pane, int action) {
         bar->setSliderPosition(bar->value());
     }
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: ScrollPane(pane, kLineDown); break;
-    case QAbstractSlider::SliderSingleStepSub: ScrollPane(pane, kLineUp); break;
-    case QAbstractSlider::SliderPageStepAdd: ScrollPane(pane, kPageDown); break;
-    case QAbstractSlider::SliderPageStepSub: ScrollPane(pane, kPageUp); break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        ScrollPane(pane, kLineDown);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        ScrollPane(pane, kLineUp);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        ScrollPane(pane, kPageDown);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        ScrollPane(pane, kPageUp);
+        break;
     case QAbstractSlider::SliderMove:
     case QAbstractSlider::SliderToMinimum:
-    case QAbstractSlider::SliderToMaximum: ScrollPane(pane, kThumb, target); break;
-    default: break;
+    case QAbstractSlider::SliderToMaximum:
+        ScrollPane(pane, kThumb, target);
+        break;
+    default:
+        break;
     }
 }
 
@@ -388,10 +421,15 @@ void CDataView::OnHorizontalAction(int action) {
     const int old = hScroll->value();
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:
-    case QAbstractSlider::SliderPageStepAdd: target = old + 1; break;
+    case QAbstractSlider::SliderPageStepAdd:
+        target = old + 1;
+        break;
     case QAbstractSlider::SliderSingleStepSub:
-    case QAbstractSlider::SliderPageStepSub: target = old - 1; break;
-    default: break;
+    case QAbstractSlider::SliderPageStepSub:
+        target = old - 1;
+        break;
+    default:
+        break;
     }
     target = std::max(hScroll->minimum(), std::min(target, hScroll->maximum()));
     {
@@ -449,14 +487,30 @@ void CDataView::PageKey(bool down) {
 void CDataView::keyPressEvent(QKeyEvent* event) {
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     switch (event->key()) {
-    case Qt::Key_Left: CursorKey(CCursorMover::Left, shift); return;
-    case Qt::Key_Right: CursorKey(CCursorMover::Right, shift); return;
-    case Qt::Key_Up: CursorKey(CCursorMover::Up, shift); return;
-    case Qt::Key_Down: CursorKey(CCursorMover::Down, shift); return;
-    case Qt::Key_Home: CursorKey(CCursorMover::Home, shift); return;
-    case Qt::Key_End: CursorKey(CCursorMover::End, shift); return;
-    case Qt::Key_PageUp: PageKey(false); return;
-    case Qt::Key_PageDown: PageKey(true); return;
+    case Qt::Key_Left:
+        CursorKey(CCursorMover::Left, shift);
+        return;
+    case Qt::Key_Right:
+        CursorKey(CCursorMover::Right, shift);
+        return;
+    case Qt::Key_Up:
+        CursorKey(CCursorMover::Up, shift);
+        return;
+    case Qt::Key_Down:
+        CursorKey(CCursorMover::Down, shift);
+        return;
+    case Qt::Key_Home:
+        CursorKey(CCursorMover::Home, shift);
+        return;
+    case Qt::Key_End:
+        CursorKey(CCursorMover::End, shift);
+        return;
+    case Qt::Key_PageUp:
+        PageKey(false);
+        return;
+    case Qt::Key_PageDown:
+        PageKey(true);
+        return;
     case Qt::Key_Backspace:
         frame->ResetPendingNibble();
         frame->OnBackspaceKey();
@@ -481,7 +535,8 @@ void CDataView::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
-    default: break;
+    default:
+        break;
     }
     const Qt::KeyboardModifiers mods = event->modifiers();
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && !event->text().isEmpty()) {

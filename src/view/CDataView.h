@@ -11,8 +11,8 @@ class CMainFrame;
 class QScrollBar;
 class QTimer;
 
-// The data area: draws the rows of both panes through an off-screen image, keeps the cursor visible, and turns
-// keys, mouse, wheel and scroll-bar requests into cursor, selection and scroll changes.
+// The data area: draws the rows of both panes through an off-screen image, keeps the cursor visible, and
+// turns keys, mouse, wheel and scroll-bar requests into cursor, selection and scroll changes.
 class CDataView : public QWidget {
     Q_OBJECT
 public:
@@ -32,8 +32,8 @@ public:
     void RefreshChanged();
 
     // Moves a pane's cursor to an offset, extending a selection when there is one, and scrolls the offset's
-    // row into the middle of the pane when it is not visible. 0 when refused (beyond the data size) or when only
-    // the cursor cells were repainted, 1 when everything was repainted.
+    // row into the middle of the pane when it is not visible. 0 when refused (beyond the data size) or when
+    // only the cursor cells were repainted, 1 when everything was repainted.
     int MoveCursorTo(int pane, uint64_t offset);
     // A cursor key or cursor command, with or without Shift.
     void CursorKey(int key, bool shift);

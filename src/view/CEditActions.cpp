@@ -9,11 +9,11 @@
 #include "view/CMainFrame.h"
 #include "view/CUserPrompt.h"
 
+#include "platform/CodePage932.h"
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <cctype>
-#include "platform/CodePage932.h"
 
 namespace {
 const int kFastInputOff = 0x10;
@@ -36,7 +36,8 @@ EditOptions CEditActions::Options() const {
 
 void CEditActions::Apply(const EditResult& result) {
     for (const DataNotice& notice : result.notices) {
-        frame.Prompt().Message(&frame, QString::fromStdString(DataNoticeText(notice, CTextTable::Language())));
+        frame.Prompt().Message(&frame,
+                               QString::fromStdString(DataNoticeText(notice, CTextTable::Language())));
     }
     if (result.sizeChanged || result.dataChanged) {
         frame.DataView()->Relayout();
@@ -46,7 +47,8 @@ void CEditActions::Apply(const EditResult& result) {
     // Keep the moved cursor on screen.
     const int pane = frame.Store().CurrentPane();
     const uint64_t cursor = frame.Store().Pane(pane).cursor;
-    if (result.cursorMoved && !frame.DataView()->IsVisible(pane, cursor) && cursor < frame.Store().GetDataSize()) {
+    if (result.cursorMoved && !frame.DataView()->IsVisible(pane, cursor) &&
+        cursor < frame.Store().GetDataSize()) {
         const uint64_t row = frame.Layout().RowIndexOf(cursor);
         const uint64_t half = static_cast<uint64_t>(frame.DataView()->PaneRows(pane) / 2);
         frame.DataView()->ScrollToRow(pane, row > half ? row - half : 0);
@@ -57,7 +59,9 @@ void CEditActions::Apply(const EditResult& result) {
     frame.ShowUndoPane();
 }
 
-void CEditActions::MoveCursor(uint64_t offset) { frame.DataView()->MoveCursorTo(frame.Store().CurrentPane(), offset); }
+void CEditActions::MoveCursor(uint64_t offset) {
+    frame.DataView()->MoveCursorTo(frame.Store().CurrentPane(), offset);
+}
 
 void CEditActions::TypeText(const QString& text) {
     if (frame.Settings().optionFlags & kFastInputOff) {
@@ -108,7 +112,9 @@ bool CEditActions::CanWrite() const {
     return commands.CanWrite();
 }
 
-void CEditActions::Write() { OpenWriteDialogAt(frame.Store().Pane(frame.Store().CurrentPane()).cursor); }
+void CEditActions::Write() {
+    OpenWriteDialogAt(frame.Store().Pane(frame.Store().CurrentPane()).cursor);
+}
 
 void CEditActions::OpenWriteDialogAt(uint64_t offset) {
     CEditCommands commands(frame.Store(), frame.Layout());
@@ -117,8 +123,8 @@ void CEditActions::OpenWriteDialogAt(uint64_t offset) {
     }
     const EditOptions options = Options();
     const WriteTarget target = commands.PrepareWrite(offset, options);
-    CInputDlg2 dialog(target, frame.DecimalAddress(), frame.LittleEndian(), frame.Settings().charSet, frame.Prompt(),
-                      &frame);
+    CInputDlg2 dialog(target, frame.DecimalAddress(), frame.LittleEndian(), frame.Settings().charSet,
+                      frame.Prompt(), &frame);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -150,7 +156,9 @@ bool CEditActions::CopySelection() {
     return true;
 }
 
-void CEditActions::Copy() { CopySelection(); }
+void CEditActions::Copy() {
+    CopySelection();
+}
 
 void CEditActions::Cut() {
     if (!CopySelection()) {
@@ -190,7 +198,9 @@ void CEditActions::SelectAll() {
     }
 }
 
-bool CEditActions::HasData() const { return frame.Store().GetDataSize() != 0; }
+bool CEditActions::HasData() const {
+    return frame.Store().GetDataSize() != 0;
+}
 
 void CEditActions::JumpTo() {
     if (!HasData()) {

@@ -8,44 +8,61 @@ std::vector<KeyRecord> CKeyTable::DefaultTable() {
     const uint8_t ctrl = KeyRecord::kVirtKey | KeyRecord::kControl;
     const uint8_t shift = KeyRecord::kVirtKey | KeyRecord::kShift;
     return {
-        {KeyRecord::kVirtKey, 0x70, ID_HELP},  // F1
-        {ctrl, 0x2D, ID_COPY},                 // Ctrl+Ins
-        {ctrl, 'C', ID_COPY},                  //
-        {shift, 0x2D, ID_PASTE},               // Shift+Ins
-        {ctrl, 'V', ID_PASTE},                 //
-        {ctrl, 'X', ID_CUT},                   //
-        {ctrl, 'Z', ID_UNDO},                  //
-        {ctrl, 'O', ID_FILE_OPEN},             //
-        {ctrl, 'S', ID_FILE_SAVE},             //
-        {ctrl, 0x24, ID_JUMP_TOP},             // Ctrl+Home
-        {ctrl, 0x23, ID_JUMP_END},             // Ctrl+End
-        {ctrl, 'N', ID_SEARCH_BACKWARD},       //
-        {ctrl, 'P', ID_SEARCH_FORWARD},        //
-        {ctrl, 'F', ID_SEARCH},                //
-        {ctrl, 'R', ID_REPLACE},               //
-        {ctrl, 'J', ID_JUMP_TO},               //
+        {KeyRecord::kVirtKey, 0x70, ID_HELP}, // F1
+        {ctrl, 0x2D, ID_COPY},                // Ctrl+Ins
+        {ctrl, 'C', ID_COPY},                 //
+        {shift, 0x2D, ID_PASTE},              // Shift+Ins
+        {ctrl, 'V', ID_PASTE},                //
+        {ctrl, 'X', ID_CUT},                  //
+        {ctrl, 'Z', ID_UNDO},                 //
+        {ctrl, 'O', ID_FILE_OPEN},            //
+        {ctrl, 'S', ID_FILE_SAVE},            //
+        {ctrl, 0x24, ID_JUMP_TOP},            // Ctrl+Home
+        {ctrl, 0x23, ID_JUMP_END},            // Ctrl+End
+        {ctrl, 'N', ID_SEARCH_BACKWARD},      //
+        {ctrl, 'P', ID_SEARCH_FORWARD},       //
+        {ctrl, 'F', ID_SEARCH},               //
+        {ctrl, 'R', ID_REPLACE},              //
+        {ctrl, 'J', ID_JUMP_TO},              //
     };
 }
 
 std::string CKeyTable::BaseKeyName(uint16_t key) {
     switch (key) {
-    case 0x21: return "Page Up";
-    case 0x22: return "Page Down";
-    case 0x23: return "End";
-    case 0x24: return "Home";
-    case 0x25: return "Left";
-    case 0x26: return "Up";
-    case 0x27: return "Right";
-    case 0x28: return "Down";
-    case 0x29: return "Select";
-    case 0x2A: return "Print";
-    case 0x2B: return "Execute";
-    case 0x2D: return "Ins";
-    case 0x2E: return "Del";
-    case 0x2F: return "Help";
-    case 0x90: return "Numlock";
-    case 0x91: return "Scroll";
-    default: break;
+    case 0x21:
+        return "Page Up";
+    case 0x22:
+        return "Page Down";
+    case 0x23:
+        return "End";
+    case 0x24:
+        return "Home";
+    case 0x25:
+        return "Left";
+    case 0x26:
+        return "Up";
+    case 0x27:
+        return "Right";
+    case 0x28:
+        return "Down";
+    case 0x29:
+        return "Select";
+    case 0x2A:
+        return "Print";
+    case 0x2B:
+        return "Execute";
+    case 0x2D:
+        return "Ins";
+    case 0x2E:
+        return "Del";
+    case 0x2F:
+        return "Help";
+    case 0x90:
+        return "Numlock";
+    case 0x91:
+        return "Scroll";
+    default:
+        break;
     }
     if (key >= 0x60 && key <= 0x69) {
         return "Num " + std::to_string(key - 0x60);

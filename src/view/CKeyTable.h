@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The key assignments: an ordered list of records, turned into the window's accelerators and shown next to the
-// menu labels.
+// The key assignments: an ordered list of records, turned into the window's accelerators and shown next to
+// the menu labels.
 class CKeyTable {
 public:
     // The sixteen assignments used when the settings hold none.

@@ -5,7 +5,8 @@
 class QKeyEvent;
 
 // Turns a key press into the key table's terms: modifier flags and a virtual-key code. Letters, digits and
-// function keys keep their usual codes; the punctuation keys that can be assigned are named by their characters.
+// function keys keep their usual codes; the punctuation keys that can be assigned are named by their
+// characters.
 class CKeyTranslator {
 public:
     // False for keys that have no virtual-key code (bare modifiers, most punctuation).

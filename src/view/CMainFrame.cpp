@@ -2,12 +2,12 @@
 
 #include "app/CTextTable.h"
 #include "app/CVersionDlg.h"
+#include "data/ValueFormat.h"
 #include "platform/ExecutablePath.h"
 #include "platform/InstanceMessages.h"
-#include "data/ValueFormat.h"
 #include "view/CColorStsBar.h"
-#include "view/CCursorMover.h"
 #include "view/CCommandLabels.h"
+#include "view/CCursorMover.h"
 #include "view/CDataView.h"
 #include "view/CEditActions.h"
 #include "view/CKeyTranslator.h"
@@ -33,8 +33,8 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -42,17 +42,45 @@
 
 namespace {
 
-QString Tr(TextId id) { return QString::fromStdString(CTextTable::Text(id)); }
+QString Tr(TextId id) {
+    return QString::fromStdString(CTextTable::Text(id));
+}
 
 // Tool bar buttons, left to right; 0 is a separator.
-const int kToolButtons[] = {ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_CUT, ID_COPY, ID_PASTE, 0, ID_UNDO, ID_REDO, 0,
-                            ID_JUMP_TOP, ID_JUMP_END, ID_JUMP_TO, 0, ID_SYMBOL_SEARCH, ID_SYMBOL_SEARCH_FORWARD,
-                            ID_SYMBOL_SEARCH_BACKWARD, 0, ID_SEARCH, ID_SEARCH_FORWARD, ID_SEARCH_BACKWARD, 0,
-                            ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV};
+const int kToolButtons[] = {ID_FILE_OPEN,
+                            ID_FILE_SAVE,
+                            0,
+                            ID_CUT,
+                            ID_COPY,
+                            ID_PASTE,
+                            0,
+                            ID_UNDO,
+                            ID_REDO,
+                            0,
+                            ID_JUMP_TOP,
+                            ID_JUMP_END,
+                            ID_JUMP_TO,
+                            0,
+                            ID_SYMBOL_SEARCH,
+                            ID_SYMBOL_SEARCH_FORWARD,
+                            ID_SYMBOL_SEARCH_BACKWARD,
+                            0,
+                            ID_SEARCH,
+                            ID_SEARCH_FORWARD,
+                            ID_SEARCH_BACKWARD,
+                            0,
+                            ID_MARK_TOGGLE,
+                            ID_MARK_NEXT,
+                            ID_MARK_PREV};
 
 // Faces tried, in order, when the stored face is not installed: fixed pitch with Japanese glyphs first.
-const char* const kFallbackFaces[] = {"Noto Sans Mono CJK JP", "Noto Sans Mono CJK JP Regular", "Source Han Mono",
-                                      "VL Gothic", "IPAGothic", "TakaoGothic", "DejaVu Sans Mono",
+const char* const kFallbackFaces[] = {"Noto Sans Mono CJK JP",
+                                      "Noto Sans Mono CJK JP Regular",
+                                      "Source Han Mono",
+                                      "VL Gothic",
+                                      "IPAGothic",
+                                      "TakaoGothic",
+                                      "DejaVu Sans Mono",
                                       "Liberation Mono"};
 
 } // namespace
@@ -132,7 +160,8 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateBars() {
     statusPanes = new CColorStsBar(this);
     statusPanes->setObjectName("statusBar");
-    statusPanes->SetPanes({"FILE", "MEMORY", "NORMAL", "OVW", "999,999,999 bytes", "0xDDDDDDDD", "100%", "Shift-JIS"});
+    statusPanes->SetPanes(
+        {"FILE", "MEMORY", "NORMAL", "OVW", "999,999,999 bytes", "0xDDDDDDDD", "100%", "Shift-JIS"});
     numericBar = new CColorStsBar(this);
     numericBar->setObjectName("numericBar");
     numericBar->SetPanes({"S :  -32767", "US : 65536", "L :  2147483647", "UL :  4294967295",
@@ -182,7 +211,8 @@ void CMainFrame::ApplyDataSourceSettings() {
     s.mmfName = settings.mmfName;
     s.mutexName = settings.mutexName;
     s.mmfMemorySize = static_cast<uint64_t>(settings.mmfMemorySize < 0 ? 0 : settings.mmfMemorySize);
-    s.maxFileSizeForMemory = static_cast<uint64_t>(settings.maxFileSizeForMemory < 0 ? 0 : settings.maxFileSizeForMemory);
+    s.maxFileSizeForMemory =
+        static_cast<uint64_t>(settings.maxFileSizeForMemory < 0 ? 0 : settings.maxFileSizeForMemory);
     store.SetSettings(s);
     store.SetOptionFlags(settings.optionFlags);
     store.SetUndoLimit(static_cast<uint64_t>(settings.maxUndoSize < 0 ? 0 : settings.maxUndoSize));
@@ -327,7 +357,9 @@ QString CMainFrame::TitleText(bool active) const {
     return title;
 }
 
-void CMainFrame::UpdateTitle() { setWindowTitle(TitleText(isActiveWindow())); }
+void CMainFrame::UpdateTitle() {
+    setWindowTitle(TitleText(isActiveWindow()));
+}
 
 void CMainFrame::PrepareDestroy() {
     settings.windowStyle = isMaximized() ? KivranSettings::kMaximizedStyle : 0;
@@ -356,9 +388,12 @@ bool CMainFrame::AskSaveChanges() {
         return true;
     }
     switch (prompt->AskYesNoCancel(this, Tr(T_MSG_SAVE_CHANGES))) {
-    case CUserPrompt::Yes: return SaveAs();
-    case CUserPrompt::No: return true;
-    default: return false;
+    case CUserPrompt::Yes:
+        return SaveAs();
+    case CUserPrompt::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -438,7 +473,9 @@ bool CMainFrame::SaveAs() {
     return outcome.success;
 }
 
-void CMainFrame::UpdateRecentMenu() { menus->SetRecentFiles(store.RecentFiles().Entries()); }
+void CMainFrame::UpdateRecentMenu() {
+    menus->SetRecentFiles(store.RecentFiles().Entries());
+}
 
 void CMainFrame::ShowHelp() {
     const QString help = QString::fromStdString(ExecutablePath::Path()) + ".HLP";
@@ -465,65 +502,164 @@ void CMainFrame::OnCommand(int command) {
     }
     const bool shift = QApplication::keyboardModifiers() & Qt::ShiftModifier;
     switch (command) {
-    case ID_FILE_NEW: FileNew(); break;
-    case ID_FILE_OPEN: FileOpen(); break;
-    case ID_FILE_SAVE: SaveCurrent(); break;
-    case ID_FILE_SAVE_AS: SaveAs(); break;
-    case ID_APP_EXIT: close(); break;
-    case ID_UNDO: UndoRedo(false); break;
-    case ID_REDO: UndoRedo(true); break;
-    case ID_VIEW_TOOLBAR: ToggleBar(toolBar, command); break;
-    case ID_VIEW_NUMERICBAR: ToggleBar(numericBar, command); break;
-    case ID_VIEW_STATUSBAR: ToggleBar(statusPanes, command); break;
+    case ID_FILE_NEW:
+        FileNew();
+        break;
+    case ID_FILE_OPEN:
+        FileOpen();
+        break;
+    case ID_FILE_SAVE:
+        SaveCurrent();
+        break;
+    case ID_FILE_SAVE_AS:
+        SaveAs();
+        break;
+    case ID_APP_EXIT:
+        close();
+        break;
+    case ID_UNDO:
+        UndoRedo(false);
+        break;
+    case ID_REDO:
+        UndoRedo(true);
+        break;
+    case ID_VIEW_TOOLBAR:
+        ToggleBar(toolBar, command);
+        break;
+    case ID_VIEW_NUMERICBAR:
+        ToggleBar(numericBar, command);
+        break;
+    case ID_VIEW_STATUSBAR:
+        ToggleBar(statusPanes, command);
+        break;
     case ID_VIEW_2_WINDOW:
         dataView->ToggleSplit();
         UpdateFormatChecks();
         break;
-    case ID_VIEW_CHANGE_WINDOW: dataView->ChangeWindow(); break;
-    case ID_LITTLE_ENDIAN: SetLittleEndian(1); break;
-    case ID_BIG_ENDIAN: SetLittleEndian(0); break;
-    case ID_ADDRESS_HEX: SetDecimalAddress(0); break;
-    case ID_ADDRESS_DEC: SetDecimalAddress(1); break;
-    case ID_CHARSET_SJIS: SetCharSet(0); break;
-    case ID_CHARSET_UNICODE: SetCharSet(1); break;
-    case ID_CURSOR_LEFT: dataView->CursorKey(CCursorMover::Left, shift); break;
-    case ID_CURSOR_RIGHT: dataView->CursorKey(CCursorMover::Right, shift); break;
-    case ID_CURSOR_UP: dataView->CursorKey(CCursorMover::Up, shift); break;
-    case ID_CURSOR_DOWN: dataView->CursorKey(CCursorMover::Down, shift); break;
-    case ID_CURSOR_LINE_HOME: dataView->CursorKey(CCursorMover::Home, shift); break;
-    case ID_CURSOR_LINE_END: dataView->CursorKey(CCursorMover::End, shift); break;
-    case ID_CURSOR_PAGE_UP: dataView->PageKey(false); break;
-    case ID_CURSOR_PAGE_DOWN: dataView->PageKey(true); break;
-    case ID_JUMP_TOP: JumpTop(); break;
-    case ID_JUMP_END: JumpEnd(); break;
-    case ID_JUMP_TO: edit->JumpTo(); break;
-    case ID_OFFSET_1BYTE_ABS: edit->OffsetJump(1, false); break;
-    case ID_OFFSET_2BYTE_ABS: edit->OffsetJump(2, false); break;
-    case ID_OFFSET_4BYTE_ABS: edit->OffsetJump(4, false); break;
-    case ID_OFFSET_1BYTE_REL: edit->OffsetJump(1, true); break;
-    case ID_OFFSET_2BYTE_REL: edit->OffsetJump(2, true); break;
-    case ID_OFFSET_4BYTE_REL: edit->OffsetJump(4, true); break;
-    case ID_MARK_TOGGLE: edit->ToggleMark(); break;
-    case ID_MARK_NEXT: edit->NextMark(); break;
-    case ID_MARK_PREV: edit->PrevMark(); break;
-    case ID_MARK_REMOVE_ALL: edit->RemoveAllMarks(); break;
-    case ID_WRITE: edit->Write(); break;
-    case ID_CUT: edit->Cut(); break;
-    case ID_COPY: edit->Copy(); break;
-    case ID_PASTE: edit->Paste(); break;
-    case ID_SELECT_ALL: edit->SelectAll(); break;
+    case ID_VIEW_CHANGE_WINDOW:
+        dataView->ChangeWindow();
+        break;
+    case ID_LITTLE_ENDIAN:
+        SetLittleEndian(1);
+        break;
+    case ID_BIG_ENDIAN:
+        SetLittleEndian(0);
+        break;
+    case ID_ADDRESS_HEX:
+        SetDecimalAddress(0);
+        break;
+    case ID_ADDRESS_DEC:
+        SetDecimalAddress(1);
+        break;
+    case ID_CHARSET_SJIS:
+        SetCharSet(0);
+        break;
+    case ID_CHARSET_UNICODE:
+        SetCharSet(1);
+        break;
+    case ID_CURSOR_LEFT:
+        dataView->CursorKey(CCursorMover::Left, shift);
+        break;
+    case ID_CURSOR_RIGHT:
+        dataView->CursorKey(CCursorMover::Right, shift);
+        break;
+    case ID_CURSOR_UP:
+        dataView->CursorKey(CCursorMover::Up, shift);
+        break;
+    case ID_CURSOR_DOWN:
+        dataView->CursorKey(CCursorMover::Down, shift);
+        break;
+    case ID_CURSOR_LINE_HOME:
+        dataView->CursorKey(CCursorMover::Home, shift);
+        break;
+    case ID_CURSOR_LINE_END:
+        dataView->CursorKey(CCursorMover::End, shift);
+        break;
+    case ID_CURSOR_PAGE_UP:
+        dataView->PageKey(false);
+        break;
+    case ID_CURSOR_PAGE_DOWN:
+        dataView->PageKey(true);
+        break;
+    case ID_JUMP_TOP:
+        JumpTop();
+        break;
+    case ID_JUMP_END:
+        JumpEnd();
+        break;
+    case ID_JUMP_TO:
+        edit->JumpTo();
+        break;
+    case ID_OFFSET_1BYTE_ABS:
+        edit->OffsetJump(1, false);
+        break;
+    case ID_OFFSET_2BYTE_ABS:
+        edit->OffsetJump(2, false);
+        break;
+    case ID_OFFSET_4BYTE_ABS:
+        edit->OffsetJump(4, false);
+        break;
+    case ID_OFFSET_1BYTE_REL:
+        edit->OffsetJump(1, true);
+        break;
+    case ID_OFFSET_2BYTE_REL:
+        edit->OffsetJump(2, true);
+        break;
+    case ID_OFFSET_4BYTE_REL:
+        edit->OffsetJump(4, true);
+        break;
+    case ID_MARK_TOGGLE:
+        edit->ToggleMark();
+        break;
+    case ID_MARK_NEXT:
+        edit->NextMark();
+        break;
+    case ID_MARK_PREV:
+        edit->PrevMark();
+        break;
+    case ID_MARK_REMOVE_ALL:
+        edit->RemoveAllMarks();
+        break;
+    case ID_WRITE:
+        edit->Write();
+        break;
+    case ID_CUT:
+        edit->Cut();
+        break;
+    case ID_COPY:
+        edit->Copy();
+        break;
+    case ID_PASTE:
+        edit->Paste();
+        break;
+    case ID_SELECT_ALL:
+        edit->SelectAll();
+        break;
     case ID_FAST_INPUT:
         settings.optionFlags ^= 0x10;
         store.SetOptionFlags(settings.optionFlags);
         UpdateFormatChecks();
         break;
-    case ID_SEARCH: search.OnSearch(*this); break;
-    case ID_SEARCH_FORWARD: search.OnForwardSearch(*this); break;
-    case ID_SEARCH_BACKWARD: search.OnBackwardSearch(*this); break;
-    case ID_REPLACE: search.OnReplace(*this); break;
-    case ID_HELP: ShowHelp(); break;
-    case ID_APP_ABOUT: ShowVersion(); break;
-    default: break;
+    case ID_SEARCH:
+        search.OnSearch(*this);
+        break;
+    case ID_SEARCH_FORWARD:
+        search.OnForwardSearch(*this);
+        break;
+    case ID_SEARCH_BACKWARD:
+        search.OnBackwardSearch(*this);
+        break;
+    case ID_REPLACE:
+        search.OnReplace(*this);
+        break;
+    case ID_HELP:
+        ShowHelp();
+        break;
+    case ID_APP_ABOUT:
+        ShowVersion();
+        break;
+    default:
+        break;
     }
 }
 
@@ -583,17 +719,27 @@ void CMainFrame::UpdateFormatChecks() {
     check(ID_FAST_INPUT, !(settings.optionFlags & 0x10));
 }
 
-void CMainFrame::OnTypedText(const QString& text) { edit->TypeText(text); }
+void CMainFrame::OnTypedText(const QString& text) {
+    edit->TypeText(text);
+}
 
-void CMainFrame::OnDeleteKey() { edit->DeleteKey(); }
+void CMainFrame::OnDeleteKey() {
+    edit->DeleteKey();
+}
 
-void CMainFrame::OnBackspaceKey() { edit->Backspace(); }
+void CMainFrame::OnBackspaceKey() {
+    edit->Backspace();
+}
 
 void CMainFrame::OnEscapeKey() {}
 
-int CMainFrame::Language() const { return CTextTable::Language(); }
+int CMainFrame::Language() const {
+    return CTextTable::Language();
+}
 
-void CMainFrame::MoveCursorTo(uint64_t offset) { dataView->MoveCursorTo(store.CurrentPane(), offset); }
+void CMainFrame::MoveCursorTo(uint64_t offset) {
+    dataView->MoveCursorTo(store.CurrentPane(), offset);
+}
 
 void CMainFrame::ShowDialogCursorMark(bool shown) {
     dialogCursorMark = shown ? store.Pane(store.CurrentPane()).cursor : 0xFFFFFFFF;
@@ -647,8 +793,9 @@ void CMainFrame::UpdateCommandStates() {
     enable(ID_CUT, hasSelection);
     enable(ID_PASTE, edit->CanPaste());
     enable(ID_SELECT_ALL, hasData);
-    for (int c : {ID_JUMP_TO, ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_OFFSET_1BYTE_ABS, ID_OFFSET_2BYTE_ABS,
-                  ID_OFFSET_4BYTE_ABS, ID_OFFSET_1BYTE_REL, ID_OFFSET_2BYTE_REL, ID_OFFSET_4BYTE_REL}) {
+    for (int c :
+         {ID_JUMP_TO, ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_OFFSET_1BYTE_ABS, ID_OFFSET_2BYTE_ABS,
+          ID_OFFSET_4BYTE_ABS, ID_OFFSET_1BYTE_REL, ID_OFFSET_2BYTE_REL, ID_OFFSET_4BYTE_REL}) {
         enable(c, hasData);
     }
     const bool hasMarks = !store.Marks().empty();
@@ -660,8 +807,8 @@ void CMainFrame::UpdateCommandStates() {
     enable(ID_SEARCH_BACKWARD, search.CanRepeatSearch(*this));
     enable(ID_REPLACE, search.CanReplace(*this));
     enable(ID_VIEW_CHANGE_WINDOW, dataView->IsSplit());
-    const bool fastInputAllowed = (layout.SizeIndex() == 0 && layout.TypeIndex() == 1 && edit->CanWrite()) ||
-                                  layout.TypeIndex() == 5;
+    const bool fastInputAllowed =
+        (layout.SizeIndex() == 0 && layout.TypeIndex() == 1 && edit->CanWrite()) || layout.TypeIndex() == 5;
     enable(ID_FAST_INPUT, fastInputAllowed);
     UpdateFormatChecks();
 }
@@ -674,7 +821,9 @@ void CMainFrame::ToggleInsertMode() {
     ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
 }
 
-void CMainFrame::OpenWriteDialogAt(uint64_t offset) { edit->OpenWriteDialogAt(offset); }
+void CMainFrame::OpenWriteDialogAt(uint64_t offset) {
+    edit->OpenWriteDialogAt(offset);
+}
 
 void CMainFrame::OnSizeTypeCommand(int command) {
     int size = sizeTypeBar->SizeIndex();
@@ -795,7 +944,8 @@ void CMainFrame::ShowModePanes(int source, int accessFlags, int insert) {
         statusPanes->SetPaneText(kPaneSource, "MMF");
         statusPanes->SetPaneColors(kPaneSource, 0x000000, 0x00FFFF);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -813,8 +963,9 @@ void CMainFrame::ShowSizePane(int64_t size) {
 
 void CMainFrame::ShowAddressPane() {
     const uint32_t cursor = static_cast<uint32_t>(store.Pane(store.CurrentPane()).cursor);
-    statusPanes->SetPaneText(kPaneAddress, decimalAddress ? QString::asprintf("%d", static_cast<int32_t>(cursor))
-                                                          : QString::asprintf("0x%08X", cursor));
+    statusPanes->SetPaneText(kPaneAddress, decimalAddress
+                                               ? QString::asprintf("%d", static_cast<int32_t>(cursor))
+                                               : QString::asprintf("0x%08X", cursor));
     ShowNumericBar();
 }
 
@@ -869,8 +1020,9 @@ void CMainFrame::ShowUndoPane() {
 }
 
 void CMainFrame::ShowCharSetPane() {
-    statusPanes->SetPaneText(kPaneCharSet, settings.charSet == 1 ? "Unicode"
-                                                                 : (CTextTable::Language() == 1 ? "ASCII" : "Shift-JIS"));
+    statusPanes->SetPaneText(kPaneCharSet, settings.charSet == 1
+                                               ? "Unicode"
+                                               : (CTextTable::Language() == 1 ? "ASCII" : "Shift-JIS"));
 }
 
 void CMainFrame::RefreshStatus() {
@@ -944,18 +1096,26 @@ void CMainFrame::ScheduleRepaint() {
     });
 }
 
-void CMainFrame::OnBytesChanged(uint64_t, uint64_t) { ScheduleRepaint(); }
+void CMainFrame::OnBytesChanged(uint64_t, uint64_t) {
+    ScheduleRepaint();
+}
 
 void CMainFrame::OnSizeChanged(uint64_t newSize) {
     ShowSizePane(static_cast<int64_t>(newSize));
     ScheduleRepaint();
 }
 
-void CMainFrame::OnModifiedChanged(bool) { UpdateTitle(); }
+void CMainFrame::OnModifiedChanged(bool) {
+    UpdateTitle();
+}
 
-void CMainFrame::OnMarksChanged() { ScheduleRepaint(); }
+void CMainFrame::OnMarksChanged() {
+    ScheduleRepaint();
+}
 
-void CMainFrame::OnUndoChanged() { ShowUndoPane(); }
+void CMainFrame::OnUndoChanged() {
+    ShowUndoPane();
+}
 
 void CMainFrame::OnSourceChanged() {
     if (!statusPanes) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "app/KivranSettings.h"
+#include "data/CDataStore.h"
+#include "data/CDataStoreListener.h"
 #include "data/CRowLayout.h"
 #include "platform/CCopyBlock.h"
 #include "platform/CInstanceChannel.h"
-#include "data/CDataStore.h"
-#include "data/CDataStoreListener.h"
 #include "view/CKeyTable.h"
 #include "view/CSearchController.h"
 #include "view/ISearchHost.h"
@@ -33,7 +33,16 @@ class CMainFrame : public QMainWindow, public CDataStoreListener, public ISearch
     Q_OBJECT
 public:
     // Status bar panes and numeric bar panes.
-    enum StatusPane { kPaneSource, kPaneMemory, kPaneView, kPaneInsert, kPaneSize, kPaneAddress, kPaneUndo, kPaneCharSet };
+    enum StatusPane {
+        kPaneSource,
+        kPaneMemory,
+        kPaneView,
+        kPaneInsert,
+        kPaneSize,
+        kPaneAddress,
+        kPaneUndo,
+        kPaneCharSet
+    };
 
     explicit CMainFrame(CUserPrompt* prompt = nullptr);
     ~CMainFrame() override;

@@ -15,8 +15,8 @@ namespace {
 
 const int kSeparator = 0;
 const int kMaxKeyNames = 10;
-const TextId kTopLabels[] = {T_MENU_FILE, T_MENU_EDIT, T_MENU_JUMP, T_MENU_VIEW, T_MENU_OPTION, T_MENU_MACRO,
-                             T_MENU_HELP};
+const TextId kTopLabels[] = {T_MENU_FILE,   T_MENU_EDIT,  T_MENU_JUMP, T_MENU_VIEW,
+                             T_MENU_OPTION, T_MENU_MACRO, T_MENU_HELP};
 const TextId kSubLabels[] = {T_OFFSET_JUMP, T_BYTE_ORDER, T_ADDRESS_MENU, T_CHARACTER_SET};
 
 } // namespace
@@ -39,25 +39,27 @@ void CMenuBuilder::Build() {
     for (int i = 0; i < 7; ++i) {
         topMenus.push_back(bar->addMenu(QString()));
     }
-    for (int c : std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_RELOAD_SYMBOL,
-                  ID_LOAD_SYMBOL, kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator,
-                  ID_APP_EXIT}) {
+    for (int c :
+         std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator,
+                                    ID_RELOAD_SYMBOL, ID_LOAD_SYMBOL, kSeparator, ID_FILE_PRINT,
+                                    ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT}) {
         AddItem(topMenus[0], c);
     }
-    for (int c : std::initializer_list<int>{ID_WRITE, kSeparator, ID_CUT, ID_COPY, ID_PASTE, kSeparator, ID_UNDO, ID_REDO, kSeparator,
-                  ID_SELECT_ALL}) {
+    for (int c : std::initializer_list<int>{ID_WRITE, kSeparator, ID_CUT, ID_COPY, ID_PASTE, kSeparator,
+                                            ID_UNDO, ID_REDO, kSeparator, ID_SELECT_ALL}) {
         AddItem(topMenus[1], c);
     }
     QMenu* jump = topMenus[2];
-    for (int c : std::initializer_list<int>{ID_JUMP_TO, ID_JUMP_TOP, ID_JUMP_END, kSeparator, ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV,
-                  ID_MARK_REMOVE_ALL, kSeparator, ID_SEARCH, ID_SEARCH_BACKWARD, ID_SEARCH_FORWARD, ID_REPLACE,
-                  kSeparator, ID_SYMBOL_SEARCH, ID_SYMBOL_SEARCH_BACKWARD, ID_SYMBOL_SEARCH_FORWARD, kSeparator}) {
+    for (int c : std::initializer_list<int>{
+             ID_JUMP_TO, ID_JUMP_TOP, ID_JUMP_END, kSeparator, ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV,
+             ID_MARK_REMOVE_ALL, kSeparator, ID_SEARCH, ID_SEARCH_BACKWARD, ID_SEARCH_FORWARD, ID_REPLACE,
+             kSeparator, ID_SYMBOL_SEARCH, ID_SYMBOL_SEARCH_BACKWARD, ID_SYMBOL_SEARCH_FORWARD, kSeparator}) {
         AddItem(jump, c);
     }
     QMenu* offset = jump->addMenu(QString());
     subMenus.push_back(offset);
-    for (int c : std::initializer_list<int>{ID_OFFSET_1BYTE_ABS, ID_OFFSET_2BYTE_ABS, ID_OFFSET_4BYTE_ABS, ID_OFFSET_1BYTE_REL,
-                  ID_OFFSET_2BYTE_REL, ID_OFFSET_4BYTE_REL}) {
+    for (int c : std::initializer_list<int>{ID_OFFSET_1BYTE_ABS, ID_OFFSET_2BYTE_ABS, ID_OFFSET_4BYTE_ABS,
+                                            ID_OFFSET_1BYTE_REL, ID_OFFSET_2BYTE_REL, ID_OFFSET_4BYTE_REL}) {
         AddItem(offset, c);
     }
     for (int c : std::initializer_list<int>{kSeparator, ID_COMPARE, ID_COMPARE_RESET, ID_COMPARE_NEXT}) {
@@ -77,7 +79,8 @@ void CMenuBuilder::Build() {
             group->addAction(a);
         }
     }
-    for (int c : std::initializer_list<int>{kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_NUMERICBAR, ID_VIEW_STATUSBAR}) {
+    for (int c :
+         std::initializer_list<int>{kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_NUMERICBAR, ID_VIEW_STATUSBAR}) {
         if (QAction* a = AddItem(view, c)) {
             a->setCheckable(true);
             a->setChecked(true);

@@ -11,8 +11,8 @@ class QMenu;
 class QMenuBar;
 class CKeyTable;
 
-// Builds the seven menus of the main window and relabels them in the current language, each item followed by a
-// tab and the names of up to ten keys assigned to its command.
+// Builds the seven menus of the main window and relabels them in the current language, each item followed by
+// a tab and the names of up to ten keys assigned to its command.
 class CMenuBuilder : public QObject {
     Q_OBJECT
 public:

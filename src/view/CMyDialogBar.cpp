@@ -18,7 +18,7 @@ const ButtonDef kSizes[] = {{"1BYTE", ID_SIZE_1BYTE},
                             {"4BYTES", ID_SIZE_4BYTES},
                             {"8BYTES", ID_SIZE_8BYTES},
                             {"SYMBOL", ID_SIZE_SYMBOL}};
-const ButtonDef kTypes[] = {{"BIT", ID_TYPE_BIT},     {"HEX", ID_TYPE_HEX},     {"SIGN", ID_TYPE_SIGN},
+const ButtonDef kTypes[] = {{"BIT", ID_TYPE_BIT},       {"HEX", ID_TYPE_HEX},     {"SIGN", ID_TYPE_SIGN},
                             {"UNSIGN", ID_TYPE_UNSIGN}, {"FLOAT", ID_TYPE_FLOAT}, {"TEXT", ID_TYPE_TEXT}};
 
 const QColor kCheckedText(255, 255, 255);
@@ -57,8 +57,12 @@ CMyDialogBar::CMyDialogBar(QWidget* parent) : QWidget(parent) {
     ApplyLanguage(CTextTable::Language());
 }
 
-int CMyDialogBar::SizeIndex() const { return sizeButtons[0]->CheckedIndex(); }
-int CMyDialogBar::TypeIndex() const { return typeButtons[0]->CheckedIndex(); }
+int CMyDialogBar::SizeIndex() const {
+    return sizeButtons[0]->CheckedIndex();
+}
+int CMyDialogBar::TypeIndex() const {
+    return typeButtons[0]->CheckedIndex();
+}
 
 void CMyDialogBar::CheckSize(int index) {
     if (index >= 0 && index < static_cast<int>(sizeButtons.size())) {
@@ -78,9 +82,13 @@ void CMyDialogBar::ShowTypes(int mask) {
     }
 }
 
-bool CMyDialogBar::IsTypeVisible(int index) const { return !typeButtons[index]->isHidden(); }
+bool CMyDialogBar::IsTypeVisible(int index) const {
+    return !typeButtons[index]->isHidden();
+}
 
-void CMyDialogBar::ShowSymbolButton(bool show) { sizeButtons[4]->setVisible(show); }
+void CMyDialogBar::ShowSymbolButton(bool show) {
+    sizeButtons[4]->setVisible(show);
+}
 
 void CMyDialogBar::ApplyLanguage(int language) {
     sizeCaption->setText(QString::fromStdString(CTextTable::Text(T_GROUP_SIZE, language)));

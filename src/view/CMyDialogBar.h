@@ -6,8 +6,8 @@
 
 class CCmdRadioButton;
 
-// The size and type bar: the "Size" group (1BYTE, 2BYTES, 4BYTES, 8BYTES, SYMBOL) and the "Type" group (BIT, HEX,
-// SIGN, UNSIGN, FLOAT, TEXT). A pressed button's command is passed on to the main window.
+// The size and type bar: the "Size" group (1BYTE, 2BYTES, 4BYTES, 8BYTES, SYMBOL) and the "Type" group (BIT,
+// HEX, SIGN, UNSIGN, FLOAT, TEXT). A pressed button's command is passed on to the main window.
 class CMyDialogBar : public QWidget {
     Q_OBJECT
 public:

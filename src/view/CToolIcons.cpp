@@ -66,7 +66,8 @@ void Draw(QPainter& p, int command) {
     case ID_FILE_OPEN:
         p.setPen(kInk);
         p.setBrush(kYellow);
-        p.drawPolygon(QPolygon({QPoint(1, 4), QPoint(6, 4), QPoint(7, 5), QPoint(13, 5), QPoint(13, 13), QPoint(1, 13)}));
+        p.drawPolygon(QPolygon(
+            {QPoint(1, 4), QPoint(6, 4), QPoint(7, 5), QPoint(13, 5), QPoint(13, 13), QPoint(1, 13)}));
         p.setBrush(kYellow.lighter(130));
         p.drawPolygon(QPolygon({QPoint(3, 8), QPoint(15, 8), QPoint(13, 13), QPoint(1, 13)}));
         break;

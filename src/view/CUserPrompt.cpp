@@ -30,7 +30,8 @@ void CUserPrompt::Message(QWidget* parent, const QString& text) {
 }
 
 CUserPrompt::Answer CUserPrompt::AskYesNoCancel(QWidget* parent, const QString& text) {
-    auto b = Show(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    auto b =
+        Show(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return b == QMessageBox::Yes ? Yes : b == QMessageBox::No ? No : Cancel;
 }
 
@@ -50,12 +51,16 @@ int CUserPrompt::ChooseLanguage(QWidget* parent, int current) {
     return dialog.SelectedLanguage();
 }
 
-QString CUserPrompt::OpenFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) {
+QString CUserPrompt::OpenFileName(QWidget* parent, const QString& title, const QString& dir,
+                                  const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, dir, filter);
 }
 
-QString CUserPrompt::SaveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter) {
+QString CUserPrompt::SaveFileName(QWidget* parent, const QString& title, const QString& dir,
+                                  const QString& filter) {
     return QFileDialog::getSaveFileName(parent, title, dir, filter);
 }
 
-void CUserPrompt::Beep() { QApplication::beep(); }
+void CUserPrompt::Beep() {
+    QApplication::beep();
+}

@@ -1,26 +1,5 @@
 #include "view/CViewGeometry.h"
 
-#include <cinttypes>
-#include <cstdio>
-
-int CViewGeometry::AddressDigits(uint64_t dataSize, bool decimal) {
-    char buffer[32];
-    if (decimal) {
-        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(static_cast<uint32_t>(dataSize)));
-        // Sizes of 2 GiB and more are counted in full so their addresses fit.
-        if (dataSize > 0x7FFFFFFF) {
-            std::snprintf(buffer, sizeof buffer, "%" PRIu64, dataSize);
-        }
-    } else {
-        std::snprintf(buffer, sizeof buffer, "%" PRIX64, dataSize);
-    }
-    int n = 0;
-    while (buffer[n] != '\0') {
-        ++n;
-    }
-    return n < 1 ? 1 : n;
-}
-
 int CViewGeometry::PaneRows(int pane) const {
     const int r = RowHeight();
     if (r <= 0) {
@@ -85,7 +64,9 @@ int CViewGeometry::SnapSplitY(int y) const {
     return t + r * k;
 }
 
-int CViewGeometry::InitialSplitY() const { return SnapSplitY((height - RowHeight()) / 2); }
+int CViewGeometry::InitialSplitY() const {
+    return SnapSplitY((height - RowHeight()) / 2);
+}
 
 int CViewGeometry::PageRows() const {
     const int r = RowHeight();

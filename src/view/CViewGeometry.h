@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// Pixel geometry of the data area: the header row, the address column, the cells of a row, the text column, the
-// split bar and the rows of each pane. Positions are relative to the data area's top-left corner.
+// Pixel geometry of the data area: the header row, the address column, the cells of a row, the text column,
+// the split bar and the rows of each pane. Positions are relative to the data area's top-left corner.
 class CViewGeometry {
 public:
     struct Rect {
@@ -30,9 +30,6 @@ public:
     int RowHeight() const { return charHeight + lineGap; }
     bool IsEmpty() const { return width <= 0 || height <= 0; }
     bool IsSplit() const { return splitY >= 0; }
-
-    // Characters needed for the data size in hexadecimal ("%X") or decimal ("%d"); 0 gives 1.
-    static int AddressDigits(uint64_t dataSize, bool decimal);
 
     int AddressColumnWidth() const { return addressDigits * hexCharWidth; }
     int DataStartX() const { return (addressDigits - hScroll) * hexCharWidth + 2 * leftMargin; }

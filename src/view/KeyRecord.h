@@ -13,5 +13,7 @@ struct KeyRecord {
     uint16_t key = 0;
     uint16_t command = 0;
 
-    bool operator==(const KeyRecord& o) const { return flags == o.flags && key == o.key && command == o.command; }
+    bool operator==(const KeyRecord& o) const {
+        return flags == o.flags && key == o.key && command == o.command;
+    }
 };

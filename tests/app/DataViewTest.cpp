@@ -1,13 +1,11 @@
-#include "FakePrompt.h"
-#include "TestApplication.h"
-#include "TestEnvironment.h"
+#include "FrameFixture.h"
 
+#include "view/CCmdRadioButton.h"
+#include "view/CColorStsBar.h"
 #include "view/CDataPainter.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CMyDialogBar.h"
-#include "view/CCmdRadioButton.h"
-#include "view/CColorStsBar.h"
 #include "view/CommandIds.h"
 
 #include <QApplication>
@@ -17,40 +15,8 @@
 
 namespace {
 
-
-class DataViewTest : public ::testing::Test {
+class DataViewTest : public FrameFixture {
 protected:
-    void SetUp() override {
-        EnsureApplication();
-        frame = std::make_unique<CMainFrame>(&prompt);
-        frame->Settings().optionFlags = 2;
-        frame->Settings().language = 1;
-        ASSERT_TRUE(frame->Create());
-        frame->resize(900, 600);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    }
-    void TearDown() override {
-        frame->Store().SetModified(0);
-        frame->close();
-        frame.reset();
-    }
-
-    void Open(size_t size) {
-        std::string bytes;
-        for (size_t i = 0; i < size; ++i) {
-            bytes += static_cast<char>(i & 0xFF);
-        }
-        const std::string path = env.exeDir + "/data.bin";
-        TestEnvironment::WriteFile(path, bytes);
-        ASSERT_TRUE(frame->OpenFile(QString::fromStdString(path), false));
-        QApplication::processEvents();
-    }
-
-    CDataView* View() { return frame->DataView(); }
-    PaneSelection& Pane() { return frame->Store().Pane(frame->Store().CurrentPane()); }
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(View(), key, mods); }
     void ClickSize(int index) {
         QTest::mousePress(frame->SizeTypeBar()->SizeButton(index), Qt::LeftButton);
         QApplication::processEvents();
@@ -66,10 +32,6 @@ protected:
     QRect Cell(uint64_t offset) {
         return CDataPainter::CellRect(View()->Inputs(), View()->View(0), 0, offset);
     }
-
-    TestEnvironment env;
-    FakePrompt prompt;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(DataViewTest, ShiftArrowsSelectWholeUnits) {

@@ -1,15 +1,13 @@
-#include "FakePrompt.h"
-#include "TestApplication.h"
-#include "TestEnvironment.h"
+#include "FrameFixture.h"
 
 #include "app/CTextTable.h"
-#include "view/CDataPainter.h"
-#include "view/CKeyTable.h"
-#include "view/CDataView.h"
-#include "view/CMainFrame.h"
-#include "view/CMyDialogBar.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
+#include "view/CDataPainter.h"
+#include "view/CDataView.h"
+#include "view/CKeyTable.h"
+#include "view/CMainFrame.h"
+#include "view/CMyDialogBar.h"
 #include "view/CommandIds.h"
 
 #include <QTest>
@@ -17,49 +15,8 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 // Typing and editing through real key events on the data area of a window.
-class EditingKeysTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureApplication();
-        frame = std::make_unique<CMainFrame>(&prompt);
-        frame->Settings().optionFlags = 2;
-        frame->Settings().language = 1;
-        frame->Settings().keyTable = CKeyTable::DefaultTable();
-        ASSERT_TRUE(frame->Create());
-        frame->BuildAccelerators();
-        frame->resize(900, 600);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-    }
-    void TearDown() override {
-        frame->Store().SetModified(0);
-        frame->close();
-        frame.reset();
-    }
-
-    void Open(const Bytes& bytes) {
-        const std::string path = env.exeDir + "/edit.bin";
-        TestEnvironment::WriteFile(path, std::string(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(frame->OpenFile(QString::fromStdString(path), false));
-    }
-    Bytes Data() {
-        Bytes out(frame->Store().GetDataSize());
-        frame->Store().ReadData(0, out.data(), out.size());
-        return out;
-    }
-    void Type(const char* keys) { QTest::keyClicks(frame->DataView(), keys); }
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(frame->DataView(), key, mods);
-    }
-    uint64_t Cursor() { return frame->Store().Pane(frame->Store().CurrentPane()).cursor; }
-
-    TestEnvironment env;
-    FakePrompt prompt;
-    std::unique_ptr<CMainFrame> frame;
-};
+class EditingKeysTest : public FrameFixture {};
 
 TEST_F(EditingKeysTest, HexDigitsOverwriteAndEachDigitIsOneUndoStep) {
     Open({0xFF, 0xFF});

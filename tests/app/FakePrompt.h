@@ -24,8 +24,12 @@ public:
         languageAskedWith = current;
         return chosenLanguage;
     }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return openName; }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return saveName; }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return openName;
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return saveName;
+    }
     void Beep() override { ++beeps; }
 
     QStringList messages;

@@ -14,11 +14,21 @@ TEST(KeyTable, KeyNames) {
         const char* name;
     };
     const Case cases[] = {
-        {0x1D, 0x41, "Alt+Ctrl+Shift+A"}, {0x09, 0x2D, "Ctrl+Ins"},   {0x05, 0x2D, "Shift+Ins"},
-        {0x01, 0x70, "F1"},               {0x01, 0x87, "F24"},        {0x01, 0x60, "Num 0"},
-        {0x01, 0x69, "Num 9"},            {0x01, 0x21, "Page Up"},    {0x01, 0x22, "Page Down"},
-        {0x11, 0x2E, "Alt+Del"},          {0x09, 0x5B, "Ctrl+["},     {0x09, 0x40, "Ctrl+@"},
-        {0x01, 0x90, "Numlock"},          {0x01, 0x91, "Scroll"},     {0x0D, '7', "Ctrl+Shift+7"},
+        {0x1D, 0x41, "Alt+Ctrl+Shift+A"},
+        {0x09, 0x2D, "Ctrl+Ins"},
+        {0x05, 0x2D, "Shift+Ins"},
+        {0x01, 0x70, "F1"},
+        {0x01, 0x87, "F24"},
+        {0x01, 0x60, "Num 0"},
+        {0x01, 0x69, "Num 9"},
+        {0x01, 0x21, "Page Up"},
+        {0x01, 0x22, "Page Down"},
+        {0x11, 0x2E, "Alt+Del"},
+        {0x09, 0x5B, "Ctrl+["},
+        {0x09, 0x40, "Ctrl+@"},
+        {0x01, 0x90, "Numlock"},
+        {0x01, 0x91, "Scroll"},
+        {0x0D, '7', "Ctrl+Shift+7"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CKeyTable::KeyName(c.flags, c.key), c.name);
@@ -46,7 +56,8 @@ TEST(KeyTable, AtMostTenKeysOfACommandAreListed) {
     }
     CKeyTable table(records);
     EXPECT_EQ(table.KeysOfCommand(ID_UNDO, 10).size(), 10u);
-    EXPECT_EQ(table.KeyNamesOfCommand(ID_UNDO), "Ctrl+A,Ctrl+B,Ctrl+C,Ctrl+D,Ctrl+E,Ctrl+F,Ctrl+G,Ctrl+H,Ctrl+I,Ctrl+J");
+    EXPECT_EQ(table.KeyNamesOfCommand(ID_UNDO),
+              "Ctrl+A,Ctrl+B,Ctrl+C,Ctrl+D,Ctrl+E,Ctrl+F,Ctrl+G,Ctrl+H,Ctrl+I,Ctrl+J");
     EXPECT_EQ(table.FindByKey(0x09, 'L'), 11);
     EXPECT_EQ(table.FindByKey(0x05, 'L'), -1);
 }

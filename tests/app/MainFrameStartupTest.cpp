@@ -24,7 +24,9 @@
 
 namespace {
 
-QApplication* EnsureApp() { return EnsureApplication(); }
+QApplication* EnsureApp() {
+    return EnsureApplication();
+}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -98,16 +100,55 @@ TEST_F(StartupTest, MenusCarryTableLabelsAndKeyNamesInBothLanguages) {
     EXPECT_EQ(frame->Menus()->SubMenu(1)->title(), "Byte Order");
 
     // Every command of the seven menus has an item.
-    for (int command : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_RELOAD_SYMBOL, ID_LOAD_SYMBOL,
-                        ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_APP_EXIT, ID_WRITE, ID_CUT,
-                        ID_PASTE, ID_UNDO, ID_REDO, ID_SELECT_ALL, ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE,
-                        ID_MARK_NEXT, ID_MARK_PREV, ID_MARK_REMOVE_ALL, ID_SEARCH, ID_SEARCH_BACKWARD,
-                        ID_SEARCH_FORWARD, ID_REPLACE, ID_SYMBOL_SEARCH, ID_SYMBOL_SEARCH_BACKWARD,
-                        ID_SYMBOL_SEARCH_FORWARD, ID_OFFSET_1BYTE_ABS, ID_OFFSET_4BYTE_REL, ID_COMPARE,
-                        ID_COMPARE_RESET, ID_COMPARE_NEXT, ID_LITTLE_ENDIAN, ID_BIG_ENDIAN, ID_ADDRESS_HEX,
-                        ID_ADDRESS_DEC, ID_CHARSET_UNICODE, ID_VIEW_TOOLBAR, ID_VIEW_NUMERICBAR, ID_VIEW_STATUSBAR,
-                        ID_VIEW_2_WINDOW, ID_VIEW_CHANGE_WINDOW, ID_OPTION, ID_FAST_INPUT, ID_EXECUTE_MACRO,
-                        ID_MACRO_HELP, ID_APP_ABOUT}) {
+    for (int command : {ID_FILE_NEW,
+                        ID_FILE_OPEN,
+                        ID_FILE_SAVE,
+                        ID_FILE_SAVE_AS,
+                        ID_RELOAD_SYMBOL,
+                        ID_LOAD_SYMBOL,
+                        ID_FILE_PRINT,
+                        ID_FILE_PRINT_PREVIEW,
+                        ID_FILE_PRINT_SETUP,
+                        ID_APP_EXIT,
+                        ID_WRITE,
+                        ID_CUT,
+                        ID_PASTE,
+                        ID_UNDO,
+                        ID_REDO,
+                        ID_SELECT_ALL,
+                        ID_JUMP_TOP,
+                        ID_JUMP_END,
+                        ID_MARK_TOGGLE,
+                        ID_MARK_NEXT,
+                        ID_MARK_PREV,
+                        ID_MARK_REMOVE_ALL,
+                        ID_SEARCH,
+                        ID_SEARCH_BACKWARD,
+                        ID_SEARCH_FORWARD,
+                        ID_REPLACE,
+                        ID_SYMBOL_SEARCH,
+                        ID_SYMBOL_SEARCH_BACKWARD,
+                        ID_SYMBOL_SEARCH_FORWARD,
+                        ID_OFFSET_1BYTE_ABS,
+                        ID_OFFSET_4BYTE_REL,
+                        ID_COMPARE,
+                        ID_COMPARE_RESET,
+                        ID_COMPARE_NEXT,
+                        ID_LITTLE_ENDIAN,
+                        ID_BIG_ENDIAN,
+                        ID_ADDRESS_HEX,
+                        ID_ADDRESS_DEC,
+                        ID_CHARSET_UNICODE,
+                        ID_VIEW_TOOLBAR,
+                        ID_VIEW_NUMERICBAR,
+                        ID_VIEW_STATUSBAR,
+                        ID_VIEW_2_WINDOW,
+                        ID_VIEW_CHANGE_WINDOW,
+                        ID_OPTION,
+                        ID_FAST_INPUT,
+                        ID_EXECUTE_MACRO,
+                        ID_MACRO_HELP,
+                        ID_APP_ABOUT}) {
         ASSERT_NE(frame->Menus()->Action(command), nullptr) << command;
         EXPECT_FALSE(frame->Menus()->Action(command)->text().isEmpty()) << command;
     }
@@ -199,7 +240,8 @@ TEST_F(StartupTest, StoredRectangleIsRestoredAndWrittenBack) {
 }
 
 TEST_F(StartupTest, MaximizedStateIsRestoredWithTheLastNormalRectangle) {
-    CMainFrame* frame = Start("[Option]\nOption1=2\n[Window]\nLeft=40\nTop=30\nRight=740\nBottom=530\nStyle=16777216\n");
+    CMainFrame* frame =
+        Start("[Option]\nOption1=2\n[Window]\nLeft=40\nTop=30\nRight=740\nBottom=530\nStyle=16777216\n");
     EXPECT_TRUE(frame->isMaximized());
     Stop();
     const std::string ini = env.ReadIni();
@@ -273,8 +315,7 @@ namespace {
 TEST_F(StartupTest, DroppedFilesOpenTheFirstHereAndStartOthersInNewProcesses) {
     // A stand-in for the executable records how it was started.
     const std::string log = env.exeDir + "/started.log";
-    TestEnvironment::WriteFile(env.exeDir + "/kivran",
-                               "#!/bin/sh\necho \"$PWD|$*\" >> '" + log + "'\n");
+    TestEnvironment::WriteFile(env.exeDir + "/kivran", "#!/bin/sh\necho \"$PWD|$*\" >> '" + log + "'\n");
     std::system(("chmod +x '" + env.exeDir + "/kivran'").c_str());
     const std::string a = env.exeDir + "/a.bin", b = env.exeDir + "/b c.bin", c = env.exeDir + "/c.bin";
     for (const std::string& p : {a, b, c}) {
@@ -299,7 +340,8 @@ TEST(DisplayFont, MissingWindowsFaceFallsBackToFixedPitchWithJapaneseGlyphs) {
     // what shows a fixed-pitch face).
     QFontMetrics fm(font);
     for (const char* c : {"W", "i", ".", "m", "0", "A"}) {
-        EXPECT_EQ(fm.horizontalAdvance(c), fm.horizontalAdvance("0")) << c << " " << info.family().toStdString();
+        EXPECT_EQ(fm.horizontalAdvance(c), fm.horizontalAdvance("0"))
+            << c << " " << info.family().toStdString();
     }
     EXPECT_TRUE(fm.inFontUcs4(0x3042)) << info.family().toStdString(); // HIRAGANA A
     EXPECT_EQ(font.pixelSize(), 16);

@@ -28,7 +28,6 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 constexpr uint64_t kNoMark = 0xFFFFFFFF;
 
-
 // Counts what the window would be told, so that a test sees whether changes reached it.
 class CountingListener : public CDataStoreListener {
 public:

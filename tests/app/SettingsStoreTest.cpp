@@ -151,10 +151,26 @@ TEST(SettingsStore, SettingsFileHoldsTheKeysVerbatimInUtf8) {
     TestEnvironment env;
     SaveTo(env, 0, NonDefaultSettings());
     const std::string text = env.ReadIni();
-    for (const char* line : {"[Config]", "Mode=2", "DLLMemorySize=5000000000", "[Colors]", "TextColor[0]=66051",
-                             "BkColor[5]=", "[Font]", "ClipPresicion=", "[Accel]", "Number=2", "fVirt[1]=29",
-                             "KeyCmd[1]=-2144141247", "[MRU]", "MRU[1]=/b/二.bin", "[StrongData]", "Mask[0]=",
-                             "[Print]", "Margin[3]=4", "BetweenLine=9", "MacroDir=/home/user/マクロ"}) {
+    for (const char* line : {"[Config]",
+                             "Mode=2",
+                             "DLLMemorySize=5000000000",
+                             "[Colors]",
+                             "TextColor[0]=66051",
+                             "BkColor[5]=",
+                             "[Font]",
+                             "ClipPresicion=",
+                             "[Accel]",
+                             "Number=2",
+                             "fVirt[1]=29",
+                             "KeyCmd[1]=-2144141247",
+                             "[MRU]",
+                             "MRU[1]=/b/二.bin",
+                             "[StrongData]",
+                             "Mask[0]=",
+                             "[Print]",
+                             "Margin[3]=4",
+                             "BetweenLine=9",
+                             "MacroDir=/home/user/マクロ"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
     EXPECT_EQ(text.find("%5B"), std::string::npos);
@@ -227,8 +243,9 @@ TEST(SettingsStore, EmptyRecentFileEntriesAreSkipped) {
 TEST(SettingsStore, HandWrittenWindowsFileLoads) {
     TestEnvironment env;
     // CR LF line ends, spaces around "=", a quoted value, lower-case names, and a face name in code page 932.
-    std::string text = "[font]\r\nHeight = -20\r\nFacename=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n"
-                       "[Config]\r\nDLLFileName=\"C:\\kvr\\KVRDLL.DLL\"\r\nelapse=50\r\n[Option]\r\nLanguage=7\r\n";
+    std::string text =
+        "[font]\r\nHeight = -20\r\nFacename=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n"
+        "[Config]\r\nDLLFileName=\"C:\\kvr\\KVRDLL.DLL\"\r\nelapse=50\r\n[Option]\r\nLanguage=7\r\n";
     env.WriteIni(text);
     KivranSettings s = LoadFrom(env, 0);
     EXPECT_EQ(s.displayFont.height, -20);

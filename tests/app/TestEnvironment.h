@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-// A private executable directory (for Kivran.ini) and a private XDG config home (for the typed store), so that a
-// test never touches the user's settings.
+// A private executable directory (for Kivran.ini) and a private XDG config home (for the typed store), so
+// that a test never touches the user's settings.
 class TestEnvironment {
 public:
     TestEnvironment() {
@@ -22,7 +22,9 @@ public:
     ~TestEnvironment() { ExecutablePath::SetPathForTesting(std::string()); }
 
     std::string IniPath() const { return exeDir + "/Kivran.ini"; }
-    std::string TypedStorePath() const { return dir.path().toStdString() + "/config/MOLDEK Soft/KIVRAN/registry"; }
+    std::string TypedStorePath() const {
+        return dir.path().toStdString() + "/config/MOLDEK Soft/KIVRAN/registry";
+    }
 
     void WriteIni(const std::string& text) const { WriteFile(IniPath(), text); }
     std::string ReadIni() const { return ReadFile(IniPath()); }

@@ -1,3 +1,4 @@
+#include "data/CNavigator.h"
 #include "data/CRowLayout.h"
 #include "view/CCursorMover.h"
 #include "view/CViewGeometry.h"
@@ -7,11 +8,11 @@
 namespace {
 
 TEST(ViewGeometry, AddressDigitsFollowTheDataSize) {
-    EXPECT_EQ(CViewGeometry::AddressDigits(0x1000, false), 4);
-    EXPECT_EQ(CViewGeometry::AddressDigits(0xFFF, false), 3);
-    EXPECT_EQ(CViewGeometry::AddressDigits(4096, true), 4);
-    EXPECT_EQ(CViewGeometry::AddressDigits(0, false), 1);
-    EXPECT_EQ(CViewGeometry::AddressDigits(0x100000000ull, false), 9);
+    EXPECT_EQ(CNavigator::AddressDigits(0x1000, 0), 4);
+    EXPECT_EQ(CNavigator::AddressDigits(0xFFF, 0), 3);
+    EXPECT_EQ(CNavigator::AddressDigits(4096, 1), 4);
+    EXPECT_EQ(CNavigator::AddressDigits(0, 0), 1);
+    EXPECT_EQ(CNavigator::AddressDigits(0x100000000ull, 0), 9);
 }
 
 TEST(ViewGeometry, SplittingSnapsToWholeRows) {
@@ -50,10 +51,10 @@ TEST(RowLayout, TableOfSizesAndTypes) {
     struct Case {
         int size, type, unit, chars, perRow;
     };
-    const Case cases[] = {{0, 0, 1, 9, 1},  {0, 1, 1, 2, 16}, {0, 2, 1, 4, 16},  {0, 3, 1, 3, 16}, {0, 5, 1, 1, 16},
-                          {1, 0, 2, 19, 1}, {1, 1, 2, 4, 8},  {1, 2, 2, 6, 8},   {1, 5, 2, 2, 8},  {2, 0, 4, 39, 1},
-                          {2, 1, 4, 8, 4},  {2, 3, 4, 10, 4}, {2, 4, 4, 20, 4},  {3, 0, 8, 79, 1}, {3, 1, 8, 16, 2},
-                          {3, 4, 8, 20, 2}};
+    const Case cases[] = {{0, 0, 1, 9, 1},  {0, 1, 1, 2, 16}, {0, 2, 1, 4, 16}, {0, 3, 1, 3, 16},
+                          {0, 5, 1, 1, 16}, {1, 0, 2, 19, 1}, {1, 1, 2, 4, 8},  {1, 2, 2, 6, 8},
+                          {1, 5, 2, 2, 8},  {2, 0, 4, 39, 1}, {2, 1, 4, 8, 4},  {2, 3, 4, 10, 4},
+                          {2, 4, 4, 20, 4}, {3, 0, 8, 79, 1}, {3, 1, 8, 16, 2}, {3, 4, 8, 20, 2}};
     for (const Case& c : cases) {
         RowInfo r = CRowLayout::Uniform(c.size, c.type, 20);
         EXPECT_EQ(r.unitSize, c.unit) << c.size << "/" << c.type;
@@ -77,20 +78,20 @@ TEST(CursorMover, KeysOnTheRowLayout) {
         uint64_t expected;
     };
     const Case cases[] = {
-        {0, 1, 10, 3, CCursorMover::End, 10},     // the append position
+        {0, 1, 10, 3, CCursorMover::End, 10}, // the append position
         {0, 1, 10, 9, CCursorMover::Right, 10},
         {0, 1, 10, 10, CCursorMover::Right, 10},
         {1, 1, 5, 0, CCursorMover::End, 4},
-        {0, 1, 100, 5, CCursorMover::Up, 5},      // first row
+        {0, 1, 100, 5, CCursorMover::Up, 5}, // first row
         {0, 1, 100, 21, CCursorMover::Up, 5},
-        {0, 1, 100, 16, CCursorMover::Left, 15},  // to the end of the previous row
+        {0, 1, 100, 16, CCursorMover::Left, 15}, // to the end of the previous row
         {0, 1, 100, 0, CCursorMover::Left, 0},
         {0, 1, 100, 90, CCursorMover::Down, 100}, // past the end: the data size
         {0, 1, 100, 20, CCursorMover::Down, 36},
         {0, 1, 100, 37, CCursorMover::Home, 32},
         {2, 1, 100, 8, CCursorMover::Right, 12},
         {2, 1, 100, 12, CCursorMover::Right, 16},
-        {0, 0, 100, 5, CCursorMover::Down, 6},    // BIT rows hold one unit
+        {0, 0, 100, 5, CCursorMover::Down, 6}, // BIT rows hold one unit
         {2, 0, 100, 8, CCursorMover::Up, 4},
     };
     for (const Case& c : cases) {
