@@ -10,9 +10,11 @@
 #include "view/CCursorMover.h"
 #include "view/CDataView.h"
 #include "view/CEditActions.h"
+#include "view/CFileCommands.h"
 #include "view/CKeyTranslator.h"
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
+#include "view/CStatusPanes.h"
 #include "view/CToolIcons.h"
 #include "view/CUserPrompt.h"
 #include "view/CommandIds.h"
@@ -92,6 +94,7 @@ CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
     }
     store.SetListener(this);
     edit = std::make_unique<CEditActions>(*this);
+    files = std::make_unique<CFileCommands>(*this);
     SetFloatFormat(floatWidth, settings.floatPrecision);
 }
 
@@ -166,6 +169,7 @@ void CMainFrame::CreateBars() {
     numericBar->setObjectName("numericBar");
     numericBar->SetPanes({"S :  -32767", "US : 65536", "L :  2147483647", "UL :  4294967295",
                           "F : 1.000000000000000000", "D : -1.00000000000000000"});
+    panes = std::make_unique<CStatusPanes>(*statusPanes, *numericBar);
     sizeTypeBar = new CMyDialogBar(this);
     sizeTypeBar->setObjectName("sizeTypeBar");
     connect(sizeTypeBar, &CMyDialogBar::Command, this, &CMainFrame::OnSizeTypeCommand);
@@ -384,97 +388,25 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::AskSaveChanges() {
-    if (!store.IsModified()) {
-        return true;
-    }
-    switch (prompt->AskYesNoCancel(this, Tr(T_MSG_SAVE_CHANGES))) {
-    case CUserPrompt::Yes:
-        return SaveAs();
-    case CUserPrompt::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void CMainFrame::ShowOutcome(const DataOutcome& outcome) {
-    for (const DataNotice& notice : outcome.notices) {
-        prompt->Message(this, QString::fromStdString(DataNoticeText(notice, CTextTable::Language())));
-    }
+    return files->AskSaveChanges();
 }
 
 bool CMainFrame::OpenFile(const QString& path, bool askSave) {
-    if (askSave && !AskSaveChanges()) {
-        return false;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    DataOutcome outcome = store.OpenFile(path.toStdString());
-    QApplication::restoreOverrideCursor();
+    return files->OpenFile(path, askSave);
+}
+
+void CMainFrame::StopRefreshTimer() {
     if (refreshTimer) {
         refreshTimer->stop();
     }
-    settings.mode = store.Mode();
-    splitY = -1;
-    ShowOutcome(outcome);
-    UpdateRecentMenu();
-    UpdateTitle();
-    RefreshStatus();
-    dataView->RepaintAll();
-    return outcome.success;
-}
-
-void CMainFrame::FileNew() {
-    if (!AskSaveChanges()) {
-        return;
-    }
-    store.NewBuffer();
-    settings.mode = store.Mode();
-    splitY = -1;
-    if (refreshTimer) {
-        refreshTimer->stop();
-    }
-    UpdateTitle();
-    RefreshStatus();
-    dataView->RepaintAll();
-}
-
-void CMainFrame::FileOpen() {
-    QString path = prompt->OpenFileName(this, Tr(T_MSG_SELECT_FILE), QString(), " (*.*)");
-    if (!path.isEmpty()) {
-        OpenFile(path);
-    }
-}
-
-void CMainFrame::OpenRecent(int index) {
-    const std::vector<std::string> entries = store.RecentFiles().Entries();
-    if (index >= 0 && index < static_cast<int>(entries.size())) {
-        OpenFile(QString::fromStdString(entries[index]));
-    }
-}
-
-bool CMainFrame::SaveCurrent() {
-    if (!store.CanSave()) {
-        return false;
-    }
-    DataOutcome outcome = store.Save();
-    ShowOutcome(outcome);
-    return outcome.success;
-}
-
-bool CMainFrame::SaveAs() {
-    QString path = prompt->SaveFileName(this, QString::fromUtf8("ファイル名の指定"),
-                                        QString::fromStdString(store.FilePath()), " (*.*)");
-    if (path.isEmpty()) {
-        return false;
-    }
-    DataOutcome outcome = store.SaveAs(path.toStdString());
-    ShowOutcome(outcome);
-    UpdateTitle();
-    return outcome.success;
 }
 
 void CMainFrame::UpdateRecentMenu() {
     menus->SetRecentFiles(store.RecentFiles().Entries());
+}
+
+void CMainFrame::ShowOutcome(const DataOutcome& outcome) {
+    files->ShowOutcome(outcome);
 }
 
 void CMainFrame::ShowHelp() {
@@ -497,22 +429,22 @@ void CMainFrame::ToggleBar(QWidget* bar, int command) {
 
 void CMainFrame::OnCommand(int command) {
     if (command >= ID_FILE_MRU_FIRST && command < ID_FILE_MRU_FIRST + 10) {
-        OpenRecent(command - ID_FILE_MRU_FIRST);
+        files->OpenRecent(command - ID_FILE_MRU_FIRST);
         return;
     }
     const bool shift = QApplication::keyboardModifiers() & Qt::ShiftModifier;
     switch (command) {
     case ID_FILE_NEW:
-        FileNew();
+        files->New();
         break;
     case ID_FILE_OPEN:
-        FileOpen();
+        files->Open();
         break;
     case ID_FILE_SAVE:
-        SaveCurrent();
+        files->Save();
         break;
     case ID_FILE_SAVE_AS:
-        SaveAs();
+        files->SaveAs();
         break;
     case ID_APP_EXIT:
         close();
@@ -909,120 +841,30 @@ void CMainFrame::SetFloatFormat(int width, int precision) {
 }
 
 void CMainFrame::ShowModePanes(int source, int accessFlags, int insert) {
-    const uint32_t def = CColorStsBar::kDefaultColor;
-    for (int i = 0; i < 4; ++i) {
-        statusPanes->SetPaneText(i, QString());
-    }
-    switch (source) {
-    case 0:
-        statusPanes->SetPaneText(kPaneSource, "FILE");
-        statusPanes->SetPaneColors(kPaneSource, def, def);
-        if (accessFlags & CDataStore::kAccessDirect) {
-            statusPanes->SetPaneText(kPaneMemory, "DIRECT");
-            statusPanes->SetPaneColors(kPaneMemory, 0xFFFFFF, 0x0000FF);
-        } else {
-            statusPanes->SetPaneColors(kPaneMemory, def, def);
-        }
-        if (accessFlags & CDataStore::kAccessView) {
-            statusPanes->SetPaneText(kPaneView, "VIEW");
-            statusPanes->SetPaneColors(kPaneView, 0xFFFFFF, 0x0000FF);
-        } else {
-            statusPanes->SetPaneColors(kPaneView, def, def);
-        }
-        if (insert) {
-            statusPanes->SetPaneText(kPaneInsert, "INS");
-            statusPanes->SetPaneColors(kPaneInsert, 0x000000, 0x00FF00);
-        } else {
-            statusPanes->SetPaneColors(kPaneInsert, def, def);
-        }
-        break;
-    case 1:
-        statusPanes->SetPaneText(kPaneSource, "DLL");
-        statusPanes->SetPaneColors(kPaneSource, 0xFFFFFF, 0xFF00FF);
-        break;
-    case 2:
-        statusPanes->SetPaneText(kPaneSource, "MMF");
-        statusPanes->SetPaneColors(kPaneSource, 0x000000, 0x00FFFF);
-        break;
-    default:
-        break;
-    }
+    panes->ShowMode(source, accessFlags, insert);
 }
 
 void CMainFrame::ShowSizePane(int64_t size) {
-    if (size < 0) {
-        statusPanes->SetPaneText(kPaneSize, QString());
-        return;
-    }
-    QString digits = QString::number(size);
-    for (int i = digits.size() - 3; i > 0; i -= 3) {
-        digits.insert(i, ',');
-    }
-    statusPanes->SetPaneText(kPaneSize, digits + " bytes");
+    panes->ShowSize(size);
 }
 
 void CMainFrame::ShowAddressPane() {
-    const uint32_t cursor = static_cast<uint32_t>(store.Pane(store.CurrentPane()).cursor);
-    statusPanes->SetPaneText(kPaneAddress, decimalAddress
-                                               ? QString::asprintf("%d", static_cast<int32_t>(cursor))
-                                               : QString::asprintf("0x%08X", cursor));
+    panes->ShowAddress(store.Pane(store.CurrentPane()).cursor, decimalAddress);
     ShowNumericBar();
 }
 
 void CMainFrame::ShowNumericBar() {
     unsigned char bytes[8] = {0};
-    const uint64_t cursor = store.Pane(store.CurrentPane()).cursor;
-    const uint64_t k = store.ReadData(cursor, bytes, 8);
-    auto value = [&](int n) {
-        unsigned char v[8] = {0};
-        std::memcpy(v, bytes, static_cast<size_t>(n));
-        if (!littleEndian) {
-            ReverseBytes(static_cast<size_t>(n), v);
-        }
-        uint64_t u = 0;
-        std::memcpy(&u, v, static_cast<size_t>(n));
-        return u;
-    };
-    auto text = [](const std::string& s) { return QString::fromStdString(s); };
-    QString s16, us16, s32, us32, f32, d64;
-    if (k >= 2) {
-        const uint16_t v = static_cast<uint16_t>(value(2));
-        s16 = "S : " + text(FormatSignedFixed(static_cast<int16_t>(v), 6));
-        us16 = "US : " + text(FormatUnsignedFixed(v, 5));
-    }
-    if (k >= 4) {
-        const uint32_t v = static_cast<uint32_t>(value(4));
-        s32 = "L : " + text(FormatSignedFixed(static_cast<int32_t>(v), 11));
-        us32 = "UL : " + text(FormatUnsignedFixed(v, 10));
-        float f = 0;
-        std::memcpy(&f, &v, 4);
-        f32 = "F : " + text(FormatReal(f, floatWidth, settings.floatPrecision));
-    }
-    if (k >= 8) {
-        const uint64_t v = value(8);
-        double d = 0;
-        std::memcpy(&d, &v, 8);
-        d64 = "D : " + text(FormatReal(d, floatWidth, settings.floatPrecision));
-    }
-    const QString texts[6] = {s16, us16, s32, us32, f32, d64};
-    for (int i = 0; i < 6; ++i) {
-        numericBar->SetPaneText(i, texts[i]);
-    }
+    const uint64_t count = store.ReadData(store.Pane(store.CurrentPane()).cursor, bytes, 8);
+    panes->ShowNumeric(bytes, count, littleEndian, floatWidth, settings.floatPrecision);
 }
 
 void CMainFrame::ShowUndoPane() {
-    statusPanes->SetPaneText(kPaneUndo, QString::asprintf(" %0.0lf%% ", store.UndoUsagePercent()));
-    if (store.UndoPaneRed()) {
-        statusPanes->SetPaneColors(kPaneUndo, 0xFFFFFF, 0x0000FF);
-    } else {
-        statusPanes->SetPaneColors(kPaneUndo, CColorStsBar::kDefaultColor, CColorStsBar::kDefaultColor);
-    }
+    panes->ShowUndo(store.UndoUsagePercent(), store.UndoPaneRed());
 }
 
 void CMainFrame::ShowCharSetPane() {
-    statusPanes->SetPaneText(kPaneCharSet, settings.charSet == 1
-                                               ? "Unicode"
-                                               : (CTextTable::Language() == 1 ? "ASCII" : "Shift-JIS"));
+    panes->ShowCharSet(settings.charSet, CTextTable::Language());
 }
 
 void CMainFrame::RefreshStatus() {
@@ -1050,17 +892,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     DropFiles(files);
 }
 
-void CMainFrame::DropFiles(const QStringList& files) {
-    if (files.isEmpty()) {
-        return;
-    }
-    const QString program = QString::fromStdString(ExecutablePath::Path());
-    const QString directory = QString::fromStdString(ExecutablePath::Directory());
-    for (int i = 1; i < files.size(); ++i) {
-        // A copy that cannot be started is skipped.
-        QProcess::startDetached(program, {files[i]}, directory);
-    }
-    OpenFile(files.first());
+void CMainFrame::DropFiles(const QStringList& paths) {
+    files->DropFiles(paths);
 }
 
 void CMainFrame::StartChannel() {

@@ -26,6 +26,8 @@ class CMenuBuilder;
 class CMyDialogBar;
 class CUserPrompt;
 class CEditActions;
+class CFileCommands;
+class CStatusPanes;
 
 // The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
 // colours, lists and options), the menus and bars, and handles every command.
@@ -69,7 +71,12 @@ public:
     // Opens a file as the File menu does (after asking to save a modified buffer when askSave is true).
     bool OpenFile(const QString& path, bool askSave = true);
     // Dropped files: the first is opened here, each other one in a new copy of the program.
-    void DropFiles(const QStringList& files);
+    void DropFiles(const QStringList& paths);
+    // "Save changes ?" when the data is modified; false when the user abandons the command.
+    bool AskSaveChanges();
+    void ShowOutcome(const DataOutcome& outcome);
+    void StopRefreshTimer();
+    void UpdateRecentMenu();
 
     QString TitleText(bool active) const;
     void UpdateTitle();
@@ -172,15 +179,6 @@ private:
     void FirstStart();
     void ToggleBar(QWidget* bar, int command);
     void RememberNormalRect();
-    void ShowOutcome(const DataOutcome& outcome);
-    void UpdateRecentMenu();
-    void AddRecentFile(const std::string& path);
-    bool AskSaveChanges();
-    bool SaveCurrent();
-    bool SaveAs();
-    void FileNew();
-    void FileOpen();
-    void OpenRecent(int index);
     void ShowHelp();
     void ShowVersion();
     void OnSizeTypeCommand(int command);
@@ -210,7 +208,6 @@ private:
     int lastTypeIndex = -1;
     int littleEndian = 1;
     int decimalAddress = 0;
-    int splitY = -1;
     int floatWidth = 20;
     std::string floatFormatE;
     std::string floatFormatF;
@@ -221,6 +218,7 @@ private:
     std::vector<uint32_t> sortedDiffs;
     bool repaintScheduled = false;
     std::unique_ptr<CEditActions> edit;
+    std::unique_ptr<CFileCommands> files;
     CSearchController search;
     CInstanceChannel channel;
     CCopyBlock copyBlock;
@@ -239,6 +237,7 @@ private:
     QToolBar* toolBar = nullptr;
     CColorStsBar* statusPanes = nullptr;
     CColorStsBar* numericBar = nullptr;
+    std::unique_ptr<CStatusPanes> panes;
     CMyDialogBar* sizeTypeBar = nullptr;
     CDataView* dataView = nullptr;
     QScrollBar* vScroll[2] = {nullptr, nullptr};
