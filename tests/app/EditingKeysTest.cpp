@@ -176,3 +176,33 @@ TEST_F(EditingKeysTest, OffsetJumpFailureBeeps) {
 }
 
 } // namespace
+
+namespace {
+
+class EmptyDataTest : public FrameFixture {};
+
+// Every key and command on an empty buffer and on a one-byte file leaves a consistent state.
+TEST_F(EmptyDataTest, KeysAndCommandsOnEmptyAndTinyData) {
+    frame->Settings().optionFlags |= 1;
+    for (size_t size : {size_t(0), size_t(1)}) {
+        Open(Bytes(size, 0x5A));
+        for (Qt::Key key : {Qt::Key_End, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Up,
+                            Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Escape}) {
+            Key(key);
+            Key(key, Qt::ShiftModifier);
+        }
+        for (int command : {ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV, ID_SELECT_ALL,
+                            ID_OFFSET_4BYTE_ABS, ID_VIEW_2_WINDOW, ID_VIEW_CHANGE_WINDOW, ID_VIEW_2_WINDOW, ID_UNDO,
+                            ID_REDO, ID_COPY, ID_SEARCH_FORWARD}) {
+            frame->OnCommand(command);
+        }
+        EXPECT_LE(Cursor(), frame->Store().GetDataSize());
+        EXPECT_LE(std::max(Pane().selAnchor, Pane().selEnd), frame->Store().GetDataSize());
+    }
+    // Typing into the empty buffer appends.
+    frame->OnCommand(ID_FILE_NEW);
+    Type("7f");
+    EXPECT_EQ(Data(), (Bytes{0x7F}));
+}
+
+} // namespace
