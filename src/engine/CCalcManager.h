@@ -30,7 +30,7 @@ struct UserFunction {
     int64_t textEnd = -1;
 };
 
-// The expression evaluator (Part 4.2). It works on compacted text (no blanks, no comments outside strings)
+// The expression evaluator. It works on compacted text (no blanks, no comments outside strings)
 // and needs the byte before any text it is handed to be readable: CFlowManager::CompactExpression puts a zero
 // byte there. The binding (CKvrCalcMan) adds functions by overriding CallExtension and FindOperator.
 class CCalcManager {

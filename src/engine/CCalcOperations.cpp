@@ -1,5 +1,5 @@
 // The evaluator's handlers that reach beyond the value operators: assignments, pointers, built-in functions
-// and calls of script functions (Part 4.2).
+// and calls of script functions.
 #include "engine/CCalcManager.h"
 
 #include "engine/CFlowManager.h"

@@ -1,4 +1,4 @@
-// if, while, for, switch and case labels (Part 4.4).
+// if, while, for, switch and case labels.
 #include "engine/CCalcManager.h"
 #include "engine/CFlowManager.h"
 #include "engine/CVariableManager.h"

@@ -12,7 +12,7 @@
 class CCalcManager;
 class CVariableManager;
 
-// The statement interpreter (Part 4.4). It executes a script text statement by statement, straight from the
+// The statement interpreter. It executes a script text statement by statement, straight from the
 // text: each statement is recognised by its first word and its parts are found by searching for their
 // delimiters. The binding (CKvrFlowMan) overrides the destructor, DoDirective and DoOtherStatement.
 class CFlowManager {

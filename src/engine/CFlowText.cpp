@@ -1,4 +1,4 @@
-// The interpreter's text primitives (Part 4.4): positions are byte indices into ctx.text, ctx.end is
+// The interpreter's text primitives: positions are byte indices into ctx.text, ctx.end is
 // inclusive.
 #include "engine/CFlowManager.h"
 

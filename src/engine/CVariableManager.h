@@ -37,7 +37,7 @@ struct ResolvedPath {
     int64_t offset = 0; // in the memory block
 };
 
-// The script engine's registry of base types, typedefs, structs, variables and strings (Part 4.3). No
+// The script engine's registry of base types, typedefs, structs, variables and strings. No
 // operation raises an engine error itself: each returns 0, -1, an empty name or false, and the caller picks
 // the code.
 class CVariableManager {

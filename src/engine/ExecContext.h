@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// The record every statement handler receives and updates (Part 4.4). The text need not be terminated: end
+// The record every statement handler receives and updates. The text need not be terminated: end
 // (inclusive) bounds it.
 struct ExecContext {
     const char* text = nullptr;

@@ -5,8 +5,8 @@
 
 class CFlowManager;
 
-// Script files: reading them as engine text and running them with an interpreter (the part of Part 5.3's
-// RunScriptFile that needs no editor).
+// Script files: reading them as engine text and running them with an interpreter (the part of a
+// script run that needs no editor).
 namespace ScriptFile {
 
 // Largest script or include file read; a larger one is treated as unreadable.

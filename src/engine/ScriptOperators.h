@@ -2,7 +2,7 @@
 
 #include "engine/ScriptValue.h"
 
-// The operators of Part 4.1. Each takes its operands by value and returns a new value whose cursor is the
+// The operators of the engine. Each takes its operands by value and returns a new value whose cursor is the
 // right operand's (or the single operand's); a failure is an error code in the result, never an exception.
 namespace ScriptOperators {
 

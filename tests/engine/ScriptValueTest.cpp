@@ -8,7 +8,7 @@ namespace {
 
 using namespace ScriptOperators;
 
-// The promotion table of Part 4.1, row by row (11 = no common kind).
+// The promotion table of the engine, row by row (11 = no common kind).
 constexpr int kCommon[9][9] = {
     {0, 0, 2, 3, 4, 5, 6, 7, 8},  {0, 1, 2, 3, 4, 5, 6, 7, 8},  {2, 2, 2, 3, 4, 5, 6, 7, 8},
     {3, 3, 3, 3, 4, 5, 6, 7, 8},  {4, 4, 4, 4, 4, 5, 6, 7, 8},  {5, 5, 5, 5, 5, 5, 6, 7, 8},
