@@ -208,3 +208,25 @@ TEST_F(DataViewTest, DecimalAddressesChangeTheStatusPane) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataViewTest, RefreshRedrawsOnlyTheCellsWhoseBytesChanged) {
+    Open(256);
+    const PaintInputs in = View()->Inputs();
+    PaneView view = View()->View(0);
+    const std::vector<unsigned char> before = view.bytes;
+    view.bytes[0x23] ^= 0xFF;
+    QImage image = View()->Surface().copy();
+    CDataPainter painter;
+    const QRect changed = painter.PaintChanges(image, in, 0, view, before);
+    const QRect cell = CDataPainter::CellRect(in, view, 0, 0x23);
+    const QRect text = CDataPainter::TextCellRect(in, view, 0, 0x23);
+    EXPECT_TRUE(changed.contains(cell));
+    EXPECT_TRUE(changed.contains(text));
+    EXPECT_FALSE(changed.intersects(CDataPainter::CellRect(in, view, 0, 0x13)));
+    EXPECT_FALSE(changed.intersects(CDataPainter::CellRect(in, view, 0, 0x33)));
+    EXPECT_TRUE(painter.PaintChanges(image, in, 0, view, view.bytes).isEmpty());
+}
+
+} // namespace
