@@ -101,12 +101,16 @@ void CUndoManager::EraseRedoRecords() {
 
 int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
     EraseRedoRecords();
+    // The record this one links to is found before anything is appended: the walk from the end of the store
+    // must start at the last record that is really there.
+    uint64_t previous = 0;
+    const bool linkPrevious = link && current_ >= 0 && Locate(current_, previous);
     uint64_t total = RecordLength(change.kind, change.count);
     unsigned char header[kHeaderSize];
     header[kKindAt] = change.kind;
     PutLittleEndian(header + kLengthAt, total, 8);
     PutLittleEndian(header + kOffsetAt, change.offset, 8);
-    PutLittleEndian(header + kFlagsAt, link && current_ >= 0 ? kLinkPrevious : 0, 4);
+    PutLittleEndian(header + kFlagsAt, linkPrevious ? kLinkPrevious : 0, 4);
     unsigned char trailer[8];
     PutLittleEndian(trailer, total, 8);
 
@@ -121,9 +125,7 @@ int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
         store_.Truncate(oldLength);
         return 0;
     }
-    if (link && current_ >= 0) {
-        uint64_t previous = 0;
-        Locate(current_, previous);
+    if (linkPrevious) {
         SetFlagsAt(previous, FlagsAt(previous) | kLinkNext);
     }
     current_ += 1;

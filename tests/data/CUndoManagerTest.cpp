@@ -204,3 +204,95 @@ TEST(CUndoManager, UndoPaneValues) {
 }
 
 } // namespace
+
+namespace {
+
+std::string Contents(const CDataStore& store) {
+    std::vector<unsigned char> bytes(store.GetDataSize());
+    store.ReadData(0, bytes.data(), bytes.size());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A linked step that follows several single steps is still undone and redone as one step.
+TEST(CUndoManager, LinkedStepAfterSingleStepsStaysOneStep) {
+    CDataStore store;
+    const unsigned char text[] = {'a', 'b', 'c', 'd', 'e', 'f'};
+    store.InsertData(0, text, 6, 1, 0);
+    const unsigned char x = 'x', y = 'y', z = 'z';
+    store.WriteData(0, &x, 1, 1, 0);
+    store.WriteData(1, &x, 1, 1, 0);
+    store.WriteData(2, &y, 1, 1, 0); // one step of three records
+    store.WriteData(3, &y, 1, 1, 1);
+    store.WriteData(4, &y, 1, 1, 1);
+    store.WriteData(5, &z, 1, 1, 0);
+    ASSERT_EQ(Contents(store), "xxyyyz");
+    uint64_t at = 0;
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(Contents(store), "xxyyyf");
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(Contents(store), "xxcdef");
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(Contents(store), "xbcdef");
+    ASSERT_TRUE(store.Redo(at));
+    ASSERT_TRUE(store.Redo(at));
+    EXPECT_EQ(Contents(store), "xxyyyf");
+    ASSERT_TRUE(store.Redo(at));
+    EXPECT_EQ(Contents(store), "xxyyyz");
+    EXPECT_FALSE(store.Redo(at));
+}
+
+// Random steps of one to four linked changes, undone and redone at random, always match the snapshots taken
+// after each step.
+TEST(CUndoManager, RandomLinkedStepsMatchSnapshots) {
+    CDataStore store;
+    std::vector<std::string> snapshots{Contents(store)};
+    size_t position = 0; // index into snapshots
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    for (int round = 0; round < 400; ++round) {
+        const unsigned action = next(10);
+        uint64_t at = 0;
+        if (action < 2 && position > 0) {
+            ASSERT_TRUE(store.Undo(at));
+            --position;
+        } else if (action < 3 && position + 1 < snapshots.size()) {
+            ASSERT_TRUE(store.Redo(at));
+            ++position;
+        } else {
+            const unsigned records = 1 + next(4);
+            for (unsigned r = 0; r < records; ++r) {
+                const uint64_t size = store.GetDataSize();
+                const unsigned char byte = static_cast<unsigned char>('a' + next(26));
+                const int link = r == 0 ? 0 : 1;
+                switch (next(3)) {
+                case 0:
+                    store.InsertData(size ? next(static_cast<unsigned>(size + 1)) : 0, &byte, 1, 1, link);
+                    break;
+                case 1:
+                    if (size) {
+                        store.WriteData(next(static_cast<unsigned>(size)), &byte, 1, 1, link);
+                    } else {
+                        store.InsertData(0, &byte, 1, 1, link);
+                    }
+                    break;
+                default:
+                    if (size) {
+                        store.DeleteData(next(static_cast<unsigned>(size)), 1, 1, link);
+                    } else {
+                        store.InsertData(0, &byte, 1, 1, link);
+                    }
+                    break;
+                }
+            }
+            snapshots.resize(position + 1);
+            snapshots.push_back(Contents(store));
+            ++position;
+        }
+        ASSERT_EQ(Contents(store), snapshots[position]) << "round " << round;
+    }
+}
+
+} // namespace
