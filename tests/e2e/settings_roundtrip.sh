@@ -36,11 +36,8 @@ APP_PID=$!
 wid=$(timeout 20 xdotool search --sync --name "^KIVRAN" | head -n 1)
 [ -n "$wid" ] || { echo "no window"; cat "$WORK/app.log"; exit 1; }
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
-title=$(xdotool getwindowname "$wid")
-case "$title" in
-    "KIVRAN - "*data.bin) ;;
-    *) echo "unexpected title: $title"; exit 1 ;;
-esac
+# The window shows before the file given on the command line is opened: the title changes to name it.
+wait_for_title "$wid" "KIVRAN - *data.bin" 10 || { echo "unexpected title: $(xdotool getwindowname "$wid")"; exit 1; }
 
 # File menu, then e&Xit.
 before=$(visible_windows "$APP_PID")
