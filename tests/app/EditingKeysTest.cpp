@@ -10,6 +10,7 @@
 #include "view/CMyDialogBar.h"
 #include "view/CommandIds.h"
 
+#include <QInputMethodEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -203,6 +204,26 @@ TEST_F(EmptyDataTest, KeysAndCommandsOnEmptyAndTinyData) {
     frame->OnCommand(ID_FILE_NEW);
     Type("7f");
     EXPECT_EQ(Data(), (Bytes{0x7F}));
+}
+
+} // namespace
+
+namespace {
+
+class InputMethodTest : public FrameFixture {};
+
+// Japanese text committed by the input method is written as code page 932 pairs in TEXT display.
+TEST_F(InputMethodTest, CommittedTextIsWrittenAsDoubleBytePairs) {
+    Open(Bytes(6, 0));
+    QTest::mousePress(frame->SizeTypeBar()->TypeButton(5), Qt::LeftButton); // TEXT
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromUtf8("あA"));
+    QApplication::sendEvent(View(), &event);
+    EXPECT_EQ(Data(), (Bytes{0x82, 0xA0, 0x41, 0, 0, 0}));
+    EXPECT_EQ(Cursor(), 3u);
+    // The input method places its window at the caret.
+    const QRect caret = static_cast<QWidget*>(View())->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(caret, View()->CaretRect());
 }
 
 } // namespace
