@@ -20,8 +20,9 @@ QApplication& App() {
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: the application must outlive everything Qt tears down at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Message boxes would wait for a user; the benchmark has none.
