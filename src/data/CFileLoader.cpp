@@ -9,7 +9,12 @@ CFileLoader::Result CFileLoader::Load(const std::string& path, uint64_t maxFileS
     Result result;
     LockedFile file = LockedFile::Open(path, LockedFile::Lock::Exclusive);
     if (!file.IsOpen()) {
+        // Another process uses the file: read it without editing, whether that process only reads (a shared
+        // lock is possible) or holds it exclusively (the bytes can still be read).
         file = LockedFile::Open(path, LockedFile::Lock::Shared);
+        if (!file.IsOpen()) {
+            file = LockedFile::Open(path, LockedFile::Lock::None);
+        }
         if (!file.IsOpen()) {
             result.notices.push_back({DataMessage::CannotReadFile, std::string()});
             return result;
@@ -46,6 +51,9 @@ CFileLoader::Result CFileLoader::Load(const std::string& path, uint64_t maxFileS
 uint64_t CFileLoader::ReadRange(const std::string& path, uint64_t offset, unsigned char* destination,
                                 uint64_t count) {
     LockedFile file = LockedFile::Open(path, LockedFile::Lock::Shared);
+    if (!file.IsOpen()) {
+        file = LockedFile::Open(path, LockedFile::Lock::None);
+    }
     if (!file.IsOpen()) {
         return 0;
     }

@@ -37,7 +37,7 @@ LockedFile LockedFile::Open(const std::string& path, Lock lock) {
         return file;
     }
     int operation = (lock == Lock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    if (::flock(fd, operation) != 0) {
+    if (lock != Lock::None && ::flock(fd, operation) != 0) {
         ::close(fd);
         return file;
     }

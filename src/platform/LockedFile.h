@@ -4,11 +4,12 @@
 #include <string>
 
 // A file opened for reading under an advisory lock. Exclusive means no other process holds any lock on it;
-// shared means other readers are allowed but a writer taking an exclusive lock is kept out. Locks are taken
+// shared means other readers are allowed but a writer taking an exclusive lock is kept out; none reads
+// whatever another process holds (advisory locks never keep a reader out). Locks are taken
 // without waiting, and the descriptor closes with the object, so no handle stays open on an edited file.
 class LockedFile {
 public:
-    enum class Lock { Exclusive, Shared };
+    enum class Lock { Exclusive, Shared, None };
 
     LockedFile() = default;
     ~LockedFile();

@@ -16,7 +16,8 @@ QString Tr(TextId id) {
 }
 // The Save As dialog keeps its own title in both languages.
 const char* const kSaveAsTitle = "ファイル名の指定";
-const char* const kAllFiles = " (*.*)";
+// Every file, with or without a dot in its name.
+const char* const kAllFiles = " (*)";
 } // namespace
 
 CFileCommands::CFileCommands(CMainFrame& frame) : frame(frame) {}

@@ -139,6 +139,7 @@ bool CMainFrame::Create() {
     qApp->installEventFilter(this);
     created = true;
     UpdateTitle();
+    UpdateCommandStates();
     return true;
 }
 
@@ -851,6 +852,7 @@ void CMainFrame::ShowSizePane(int64_t size) {
 void CMainFrame::ShowAddressPane() {
     panes->ShowAddress(store.Pane(store.CurrentPane()).cursor, decimalAddress);
     ShowNumericBar();
+    ScheduleCommandStates();
 }
 
 void CMainFrame::ShowNumericBar() {
@@ -916,6 +918,19 @@ int64_t CMainFrame::OnInstanceMessage(uint32_t message, int64_t arg1, int64_t ar
     return 0;
 }
 
+void CMainFrame::ScheduleCommandStates() {
+    // The tool bar shows the same enabling as the menus; it is brought up to date once the current command or
+    // key has been handled.
+    if (commandStatesScheduled || !menus) {
+        return;
+    }
+    commandStatesScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        commandStatesScheduled = false;
+        UpdateCommandStates();
+    });
+}
+
 void CMainFrame::ScheduleRepaint() {
     // Several changes of one command are drawn once, after the command.
     if (repaintScheduled || !dataView) {
@@ -940,6 +955,7 @@ void CMainFrame::OnSizeChanged(uint64_t newSize) {
 
 void CMainFrame::OnModifiedChanged(bool) {
     UpdateTitle();
+    ScheduleCommandStates();
 }
 
 void CMainFrame::OnMarksChanged() {
@@ -948,6 +964,7 @@ void CMainFrame::OnMarksChanged() {
 
 void CMainFrame::OnUndoChanged() {
     ShowUndoPane();
+    ScheduleCommandStates();
 }
 
 void CMainFrame::OnSourceChanged() {

@@ -193,6 +193,7 @@ private:
     void UndoRedo(bool redo);
     void UpdateCommandStates();
     void ScheduleRepaint();
+    void ScheduleCommandStates();
     void StartChannel();
     int64_t OnInstanceMessage(uint32_t message, int64_t arg1, int64_t arg2);
 
@@ -217,6 +218,7 @@ private:
     std::vector<uint32_t> diffOffsets;
     std::vector<uint32_t> sortedDiffs;
     bool repaintScheduled = false;
+    bool commandStatesScheduled = false;
     std::unique_ptr<CEditActions> edit;
     std::unique_ptr<CFileCommands> files;
     CSearchController search;

@@ -12,6 +12,7 @@
 
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -187,14 +188,15 @@ TEST_F(EmptyDataTest, KeysAndCommandsOnEmptyAndTinyData) {
     frame->Settings().optionFlags |= 1;
     for (size_t size : {size_t(0), size_t(1)}) {
         Open(Bytes(size, 0x5A));
-        for (Qt::Key key : {Qt::Key_End, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Up,
-                            Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Escape}) {
+        for (Qt::Key key :
+             {Qt::Key_End, Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Up,
+              Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Escape}) {
             Key(key);
             Key(key, Qt::ShiftModifier);
         }
-        for (int command : {ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV, ID_SELECT_ALL,
-                            ID_OFFSET_4BYTE_ABS, ID_VIEW_2_WINDOW, ID_VIEW_CHANGE_WINDOW, ID_VIEW_2_WINDOW, ID_UNDO,
-                            ID_REDO, ID_COPY, ID_SEARCH_FORWARD}) {
+        for (int command : {ID_JUMP_TOP, ID_JUMP_END, ID_MARK_TOGGLE, ID_MARK_NEXT, ID_MARK_PREV,
+                            ID_SELECT_ALL, ID_OFFSET_4BYTE_ABS, ID_VIEW_2_WINDOW, ID_VIEW_CHANGE_WINDOW,
+                            ID_VIEW_2_WINDOW, ID_UNDO, ID_REDO, ID_COPY, ID_SEARCH_FORWARD}) {
             frame->OnCommand(command);
         }
         EXPECT_LE(Cursor(), frame->Store().GetDataSize());
@@ -224,6 +226,42 @@ TEST_F(InputMethodTest, CommittedTextIsWrittenAsDoubleBytePairs) {
     // The input method places its window at the caret.
     const QRect caret = static_cast<QWidget*>(View())->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     EXPECT_EQ(caret, View()->CaretRect());
+}
+
+} // namespace
+
+namespace {
+
+class ToolBarStateTest : public FrameFixture {
+protected:
+    QAction* Tool(int command) {
+        for (QAction* a : frame->ToolBar()->actions()) {
+            if (a->data().toInt() == command) {
+                return a;
+            }
+        }
+        return nullptr;
+    }
+};
+
+// The tool bar buttons are enabled exactly when their commands can run, without opening a menu first.
+TEST_F(ToolBarStateTest, ButtonsFollowEditsAndUndo) {
+    Open({1, 2});
+    ASSERT_NE(Tool(ID_UNDO), nullptr);
+    EXPECT_FALSE(Tool(ID_UNDO)->isEnabled());
+    EXPECT_FALSE(Tool(ID_FILE_SAVE)->isEnabled());
+    EXPECT_FALSE(Tool(ID_COPY)->isEnabled());
+    Type("41");
+    QApplication::processEvents();
+    EXPECT_TRUE(Tool(ID_UNDO)->isEnabled());
+    EXPECT_TRUE(Tool(ID_FILE_SAVE)->isEnabled());
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(Tool(ID_COPY)->isEnabled());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_FALSE(Tool(ID_UNDO)->isEnabled());
 }
 
 } // namespace

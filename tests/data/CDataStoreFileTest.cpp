@@ -101,16 +101,14 @@ TEST(CDataStoreFile, EmptyFileGetsTheSpareRoomOnly) {
     EXPECT_EQ(store.DataCapacity(), 1024u);
 }
 
-TEST(CDataStoreFile, MissingOrLockedFileKeepsThePreviousData) {
+TEST(CDataStoreFile, MissingOrUnreadableFileKeepsThePreviousData) {
     TempDir dir;
     WriteFile(dir.File("old"), "old");
-    WriteFile(dir.File("locked"), "locked");
     CDataStore store;
     ASSERT_TRUE(store.OpenFile(dir.File("old")).success);
     store.RecentFiles().Add(dir.File("missing"));
     store.Pane(0) = {2, 2, 2};
-    for (const char* name : {"missing", "locked"}) {
-        HeldLock writer(dir.File("locked"), LOCK_EX);
+    for (const char* name : {"missing", "."}) {
         DataOutcome outcome = store.OpenFile(dir.File(name));
         EXPECT_FALSE(outcome.success);
         EXPECT_EQ(Messages(outcome), std::vector<DataMessage>{DataMessage::CannotReadFile}) << name;
@@ -119,6 +117,19 @@ TEST(CDataStoreFile, MissingOrLockedFileKeepsThePreviousData) {
         EXPECT_EQ(store.Pane(0).cursor, 2u);
     }
     EXPECT_EQ(store.RecentFiles().Entries(), std::vector<std::string>{dir.File("old")});
+}
+
+// A process that holds the file exclusively still lets it be read: it opens in view mode.
+TEST(CDataStoreFile, FileHeldExclusivelyByAnotherProcessOpensInViewMode) {
+    TempDir dir;
+    WriteFile(dir.File("locked"), "locked");
+    HeldLock writer(dir.File("locked"), LOCK_EX);
+    CDataStore store;
+    DataOutcome outcome = store.OpenFile(dir.File("locked"));
+    ASSERT_TRUE(outcome.success);
+    EXPECT_EQ(Messages(outcome), std::vector<DataMessage>{DataMessage::FileInUseViewMode});
+    EXPECT_EQ(store.AccessFlags(), CDataStore::kAccessView);
+    EXPECT_EQ(Contents(store), "locked");
 }
 
 TEST(CDataStoreFile, FileReadByAnotherProcessOpensInViewMode) {
@@ -160,9 +171,9 @@ TEST(CDataStoreFile, FileOverTheLimitIsReadFromDiskOnDemand) {
     EXPECT_EQ(store.WriteData(0, bytes, 1, 1, 0), 0u);
     EXPECT_EQ(store.InsertData(0, bytes, 1, 1, 0), 0);
     EXPECT_FALSE(store.SaveFile(dir.File("copy")));
-    // Read under a writer's lock gives nothing.
+    // Reading from disk goes on while another process holds the file.
     HeldLock writer(dir.File("ten"), LOCK_EX);
-    EXPECT_EQ(store.ReadData(0, bytes, 4), 0u);
+    EXPECT_EQ(store.ReadData(0, bytes, 4), 4u);
 }
 
 TEST(CDataStoreFile, SharedAndLargeGivesBothMessagesAndBothFlags) {
