@@ -66,6 +66,7 @@ bool CKIVRANApp::InitInstance(const QStringList& arguments, CUserPrompt* prompt)
     if (frame->Settings().windowStyle & KivranSettings::kMaximizedStyle) {
         frame->showMaximized();
     }
+    frame->activateWindow();
     if (!commandLineFile.isEmpty()) {
         frame->OpenFile(commandLineFile, false);
     }

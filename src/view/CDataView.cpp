@@ -211,6 +211,12 @@ void CDataView::paintEvent(QPaintEvent* event) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.fillRect(caret, Qt::white);
     }
+    // While the split bar is dragged, an inverted halftone bar shows where it will land.
+    if (splitDragging && splitDragY >= 0) {
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(QRect(0, splitDragY, width(), CViewGeometry::kSplitBarHeight),
+                   QBrush(Qt::white, Qt::Dense4Pattern));
+    }
 }
 
 QRect CDataView::CaretRect() const {

@@ -40,6 +40,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 #include <cstring>
 
 namespace {
@@ -135,6 +136,7 @@ bool CMainFrame::Create() {
     RefreshStatus();
 
     setAcceptDrops(true);
+    FollowDialogFocus();
     StartChannel();
     qApp->installEventFilter(this);
     created = true;
@@ -291,8 +293,12 @@ void CMainFrame::BuildAccelerators() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && accelerators && isEnabled() && isActiveWindow() &&
-        !QApplication::activePopupWidget() && !QApplication::activeModalWidget()) {
+    // Keys going to any widget of this window (the data area or a bar) are checked against the key table
+    // first; keys of dialogs and open menus are left alone.
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::KeyPress && accelerators && isEnabled() && target &&
+        target->window() == this && !QApplication::activePopupWidget() &&
+        !QApplication::activeModalWidget()) {
         auto* key = static_cast<QKeyEvent*>(event);
         uint8_t flags = 0;
         uint16_t code = 0;
@@ -896,6 +902,26 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 
 void CMainFrame::DropFiles(const QStringList& paths) {
     files->DropFiles(paths);
+}
+
+void CMainFrame::FollowDialogFocus() {
+    // When one of our dialogs closes and no window took the focus (no window manager hands it back), the main
+    // window takes it again, so that the keys typed next reach the data.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+        QWindow* before = lastFocusWindow.data();
+        lastFocusWindow = now;
+        if (now != nullptr || before == nullptr || before == windowHandle() || before->isVisible() ||
+            !isVisible()) {
+            return;
+        }
+        QTimer::singleShot(0, this, [this] {
+            if (QGuiApplication::focusWindow() != windowHandle() &&
+                QApplication::activeModalWidget() == nullptr && isVisible()) {
+                activateWindow();
+                dataView->setFocus();
+            }
+        });
+    });
 }
 
 void CMainFrame::StartChannel() {

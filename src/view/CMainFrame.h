@@ -12,7 +12,9 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QWindow>
 #include <array>
 #include <memory>
 
@@ -195,6 +197,7 @@ private:
     void ScheduleRepaint();
     void ScheduleCommandStates();
     void StartChannel();
+    void FollowDialogFocus();
     int64_t OnInstanceMessage(uint32_t message, int64_t arg1, int64_t arg2);
 
     KivranSettings settings;
@@ -225,6 +228,7 @@ private:
     CInstanceChannel channel;
     CCopyBlock copyBlock;
     QSocketNotifier* channelNotifier = nullptr;
+    QPointer<QWindow> lastFocusWindow;
 
     // Metrics
     QFont displayFont;

@@ -230,3 +230,28 @@ TEST_F(DataViewTest, RefreshRedrawsOnlyTheCellsWhoseBytesChanged) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataViewTest, DraggingTheSplitBarShowsWhereItLandsAndSnapsToRows) {
+    Open(5000);
+    frame->OnCommand(ID_VIEW_2_WINDOW);
+    ASSERT_TRUE(View()->IsSplit());
+    const int rowHeight = View()->Geometry().RowHeight();
+    const int from = View()->SplitY() + 2;
+    const QPoint press(50, from);
+    const QPoint target(50, View()->SplitY() + 2 * rowHeight + rowHeight / 3);
+    const QImage before = View()->grab().toImage();
+    QTest::mousePress(View(), Qt::LeftButton, Qt::NoModifier, press);
+    QMouseEvent move(QEvent::MouseMove, target, View()->mapToGlobal(target), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(View(), &move);
+    const QImage during = View()->grab().toImage();
+    const int expected = View()->Geometry().SnapSplitY(target.y());
+    EXPECT_NE(during.pixelColor(10, expected + 1), before.pixelColor(10, expected + 1));
+    QTest::mouseRelease(View(), Qt::LeftButton, Qt::NoModifier, target);
+    EXPECT_EQ(View()->SplitY(), expected);
+    EXPECT_EQ((View()->SplitY() - rowHeight) % rowHeight, 0);
+}
+
+} // namespace
