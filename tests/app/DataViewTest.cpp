@@ -255,3 +255,19 @@ TEST_F(DataViewTest, DraggingTheSplitBarShowsWhereItLandsAndSnapsToRows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataViewTest, FloatFormatsAreClampedAndRebuilt) {
+    EXPECT_EQ(frame->FloatFormatE(), "%20.3le");
+    EXPECT_EQ(frame->FloatFormatF(), "%20.3lf");
+    frame->SetFloatFormat(20, 25);
+    EXPECT_EQ(frame->FloatWidth(), 20);
+    EXPECT_EQ(frame->FloatPrecision(), 19);
+    EXPECT_EQ(frame->FloatFormatE(), "%20.19le");
+    frame->SetFloatFormat(30, 5);
+    EXPECT_EQ(frame->FloatWidth(), 20);
+    EXPECT_EQ(frame->FloatFormatF(), "%20.5lf");
+}
+
+} // namespace
