@@ -6,18 +6,7 @@ set -u
 BIN="$1"
 . "$(dirname "$0")/xvfb-session.sh"
 
-mkdir -p "$WORK/bin"
-cp "$BIN" "$WORK/bin/kivran"
-cat >"$WORK/bin/Kivran.ini" <<INI
-[Option]
-Option1=2
-Language=1
-[Window]
-Left=20
-Top=30
-Right=820
-Bottom=630
-INI
+install_program "$BIN"
 first="$WORK/first.bin"
 second="$WORK/second.bin"
 write_bytes "$first" 41 42 43 44 45 46 47 48    # ABCDEFGH

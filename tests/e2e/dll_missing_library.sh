@@ -6,22 +6,10 @@ set -u
 BIN="$1"
 . "$(dirname "$0")/xvfb-session.sh"
 
-mkdir -p "$WORK/bin"
-cp "$BIN" "$WORK/bin/kivran"
-cat >"$WORK/bin/Kivran.ini" <<INI
-[Option]
-Option1=2
-Language=1
-[Window]
-Left=20
-Top=30
-Right=820
-Bottom=630
-[Config]
+install_program "$BIN" "[Config]
 Mode=1
 DLLFileName=$WORK/no-such-dir/libmissing.so
-DLLMemorySize=64
-INI
+DLLMemorySize=64"
 
 "$WORK/bin/kivran" >"$WORK/app.log" 2>&1 &
 APP_PID=$!

@@ -13,22 +13,10 @@ if [ ! -f "$lib" ]; then
     exit 77
 fi
 
-mkdir -p "$WORK/bin"
-cp "$BIN" "$WORK/bin/kivran"
-cat >"$WORK/bin/Kivran.ini" <<INI
-[Option]
-Option1=2
-Language=1
-[Window]
-Left=20
-Top=30
-Right=820
-Bottom=630
-[Config]
+install_program "$BIN" "[Config]
 Mode=1
 DLLFileName=$lib
-DLLMemorySize=64
-INI
+DLLMemorySize=64"
 
 cd "$WORK" || exit 1
 "$WORK/bin/kivran" >"$WORK/app.log" 2>&1 &

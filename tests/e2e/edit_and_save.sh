@@ -7,18 +7,7 @@ set -u
 BIN="$1"
 . "$(dirname "$0")/xvfb-session.sh"
 
-mkdir -p "$WORK/bin"
-cp "$BIN" "$WORK/bin/kivran"
-cat >"$WORK/bin/Kivran.ini" <<INI
-[Option]
-Option1=2
-Language=1
-[Window]
-Left=20
-Top=30
-Right=820
-Bottom=630
-INI
+install_program "$BIN"
 data="$WORK/data.bin"
 # 00 01 02 ... 1F
 write_bytes "$data" $(seq 0 31 | xargs printf '%02x ')

@@ -7,18 +7,7 @@ set -u
 BIN="$1"
 . "$(dirname "$0")/xvfb-session.sh"
 
-mkdir -p "$WORK/bin"
-cp "$BIN" "$WORK/bin/kivran"
-cat >"$WORK/bin/Kivran.ini" <<INI
-[Option]
-Option1=2
-Language=1
-[Window]
-Left=20
-Top=30
-Right=820
-Bottom=630
-INI
+install_program "$BIN"
 data="$WORK/data.bin"
 # DE AD BE EF at 0x13; the same bytes in the other order (EF BE AD DE) earlier, at 0x05, so a search that got the
 # byte order of the typed number wrong stops there. 77 occurs four times: 0x01, 0x0B, 0x19, 0x1E.

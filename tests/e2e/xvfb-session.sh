@@ -216,3 +216,23 @@ expect_bytes() {
     echo "  found:    $(show_bytes "$_eb_file")"
     return 1
 }
+
+# install_program BIN [EXTRA]: copies the program into $WORK/bin beside a Kivran.ini that skips the first-start
+# dialog, speaks English and places the window; EXTRA (further ini lines) is appended to it.
+install_program() {
+    mkdir -p "$WORK/bin"
+    cp "$1" "$WORK/bin/kivran"
+    cat >"$WORK/bin/Kivran.ini" <<INI
+[Option]
+Option1=2
+Language=1
+[Window]
+Left=20
+Top=30
+Right=820
+Bottom=630
+INI
+    if [ -n "${2:-}" ]; then
+        printf '%s\n' "$2" >>"$WORK/bin/Kivran.ini"
+    fi
+}
