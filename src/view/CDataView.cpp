@@ -104,10 +104,9 @@ void CDataView::UpdateScrollRanges() {
         }
     }
     vScroll[1]->setVisible(geometry.IsSplit());
+    // The vertical scroll bars stand beside this widget, so its whole width is the data area.
     const int visibleChars =
-        geometry.hexCharWidth > 0
-            ? (width() - vScroll[0]->width() * 0 - geometry.AddressColumnWidth()) / geometry.hexCharWidth
-            : 0;
+        geometry.hexCharWidth > 0 ? (width() - geometry.AddressColumnWidth()) / geometry.hexCharWidth : 0;
     const int rowChars = layout.RowChars();
     const QSignalBlocker block(hScroll);
     if (rowChars > visibleChars && visibleChars >= 0 && width() > geometry.AddressColumnWidth()) {
