@@ -806,7 +806,7 @@ void CMainFrame::SetDisplayFont(const LogFont& description) {
     }
     if (dataView) {
         dataView->setFont(displayFont);
-        dataView->RepaintAll();
+        dataView->Relayout();
     }
 }
 

@@ -271,3 +271,28 @@ TEST_F(DataViewTest, FloatFormatsAreClampedAndRebuilt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DataViewTest, NarrowAreaScrollsHorizontallyOneCharacterAtATime) {
+    Open(64);
+    LogFont large = frame->Settings().displayFont;
+    large.height = -40;
+    frame->SetDisplayFont(large);
+    frame->resize(320, 400);
+    QApplication::processEvents();
+    QScrollBar* bar = frame->HScroll();
+    ASSERT_TRUE(bar->isEnabled());
+    const int visible =
+        (View()->width() - View()->Geometry().AddressColumnWidth()) / View()->Geometry().hexCharWidth;
+    EXPECT_EQ(bar->maximum(), frame->Layout().RowChars() - visible);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(bar->value(), 1);
+    EXPECT_EQ(View()->Geometry().hScroll, 1);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(bar->value(), 0);
+    frame->SetDisplayFont(frame->Settings().displayFont);
+    EXPECT_FALSE(bar->isEnabled());
+}
+
+} // namespace
