@@ -283,29 +283,24 @@ void CDataStore::ApplyRedoRecord(const UndoChange& change) {
 }
 
 bool CDataStore::Undo(uint64_t& lastOffset) {
-    bool applied = false;
-    UndoChange change;
-    int linked = 0;
-    while (undo_.TakeUndoRecord(change, linked, 1)) {
-        ApplyUndoRecord(change);
-        lastOffset = change.offset;
-        applied = true;
-        if (!linked) {
-            break;
-        }
-    }
-    if (applied) {
-        NotifyUndo();
-    }
-    return applied;
+    return Replay(false, lastOffset);
 }
 
 bool CDataStore::Redo(uint64_t& lastOffset) {
+    return Replay(true, lastOffset);
+}
+
+// Replays one step: records linked to each other are applied together.
+bool CDataStore::Replay(bool redo, uint64_t& lastOffset) {
     bool applied = false;
     UndoChange change;
     int linked = 0;
-    while (undo_.TakeRedoRecord(change, linked, 1)) {
-        ApplyRedoRecord(change);
+    while (redo ? undo_.TakeRedoRecord(change, linked, 1) : undo_.TakeUndoRecord(change, linked, 1)) {
+        if (redo) {
+            ApplyRedoRecord(change);
+        } else {
+            ApplyUndoRecord(change);
+        }
         lastOffset = change.offset;
         applied = true;
         if (!linked) {

@@ -132,6 +132,7 @@ private:
     void NotifyUndo();
     void NotifyMarks();
     void NotifySource();
+    bool Replay(bool redo, uint64_t& lastOffset);
     void ApplyUndoRecord(const UndoChange& change);
     void ApplyRedoRecord(const UndoChange& change);
     void ClampCursors();

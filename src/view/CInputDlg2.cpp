@@ -3,6 +3,7 @@
 #include "app/CTextTable.h"
 #include "data/ValueParse.h"
 #include "platform/CodePage932.h"
+#include "view/CDialogTexts.h"
 #include "view/CUserPrompt.h"
 
 #include <QComboBox>
@@ -16,14 +17,6 @@
 
 namespace {
 
-// A dialog keeps its built-in Japanese texts; in English the text table's labels replace them.
-QString DialogText(TextId id, const char* builtInJapanese) {
-    if (CTextTable::Language() == 1) {
-        return QString::fromStdString(CTextTable::Text(id, 1));
-    }
-    return QString::fromUtf8(builtInJapanese);
-}
-
 QString TableText(TextId id) {
     return QString::fromStdString(CTextTable::Text(id));
 }
@@ -36,15 +29,15 @@ const TextId kInputTypeLabels[] = {T_IN_HEX,   T_IN_CHAR,  T_IN_UCHAR,  T_IN_SHO
 CInputDlg2::CInputDlg2(const WriteTarget& target, int decimalAddress, int littleEndian, int charSet,
                        CUserPrompt& prompt, QWidget* parent)
     : QDialog(parent), prompt(prompt), littleEndian(littleEndian), charSet(charSet) {
-    setWindowTitle(DialogText(T_DLG_DATA_INPUT, "データ入力"));
+    setWindowTitle(CDialogTexts::Label(T_DLG_DATA_INPUT, "データ入力"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     modeLabel = new QLabel(TableText(target.insert ? T_MODE_INSERT : T_MODE_OVERWRITE), this);
-    form->addRow(DialogText(T_DLG_INPUT_MODE, "入力モード"), modeLabel);
+    form->addRow(CDialogTexts::Label(T_DLG_INPUT_MODE, "入力モード"), modeLabel);
     QString offset =
         decimalAddress ? QString::number(target.unitStart) : QString::number(target.unitStart, 16).toUpper();
     offsetLabel = new QLabel(offset, this);
-    form->addRow(DialogText(T_DLG_OFFSET, "オフセット"), offsetLabel);
+    form->addRow(CDialogTexts::Label(T_DLG_OFFSET, "オフセット"), offsetLabel);
     layout->addLayout(form);
 
     typeList = new QComboBox(this);
@@ -56,12 +49,7 @@ CInputDlg2::CInputDlg2(const WriteTarget& target, int decimalAddress, int little
     valueField = new QLineEdit(QString::fromStdString(CodePage932::ToUtf8(target.initialText)), this);
     layout->addWidget(valueField);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setText(DialogText(T_CANCEL, "キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    CDialogTexts::AddOkCancel(*this, *layout);
 
     valueField->setFocus();
     valueField->selectAll();

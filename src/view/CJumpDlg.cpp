@@ -3,6 +3,7 @@
 #include "app/CTextTable.h"
 #include "data/CNavigator.h"
 #include "data/ValueParse.h"
+#include "view/CDialogTexts.h"
 #include "view/CUserPrompt.h"
 
 #include <QDialogButtonBox>
@@ -12,24 +13,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// A dialog keeps its built-in Japanese texts; in English the text table's labels replace them.
-QString DialogText(TextId id, const char* builtInJapanese) {
-    if (CTextTable::Language() == 1) {
-        return QString::fromStdString(CTextTable::Text(id, 1));
-    }
-    return QString::fromUtf8(builtInJapanese);
-}
-
-} // namespace
-
 CJumpDlg::CJumpDlg(uint64_t cursor, uint64_t dataSize, int decimalAddress, CUserPrompt& prompt,
                    QWidget* parent)
     : QDialog(parent), prompt(prompt), dataSize(dataSize), decimalAddress(decimalAddress) {
-    setWindowTitle(DialogText(T_DLG_JUMP_ADDRESS, "アドレス指定"));
+    setWindowTitle(CDialogTexts::Label(T_DLG_JUMP_ADDRESS, "アドレス指定"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(DialogText(T_DLG_SPECIFY_ADDRESS, "アドレスを入力します。"), this));
+    layout->addWidget(new QLabel(CDialogTexts::Label(T_DLG_SPECIFY_ADDRESS, "アドレスを入力します。"), this));
 
     auto* fields = new QHBoxLayout;
     addressField = new QLineEdit(
@@ -40,12 +29,7 @@ CJumpDlg::CJumpDlg(uint64_t cursor, uint64_t dataSize, int decimalAddress, CUser
     fields->addWidget(offsetField, 1);
     layout->addLayout(fields);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setText(DialogText(T_CANCEL, "キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    CDialogTexts::AddOkCancel(*this, *layout);
 
     addressField->setFocus();
     addressField->selectAll();
