@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <unordered_set>
 
 namespace {
 
@@ -308,6 +309,36 @@ int64_t CVariableManager::LeafTypeSize(const std::string& type) const {
 void CVariableManager::ClearStructs() {
     structs.clear();
     structIndex.clear();
+}
+
+void CVariableManager::ClearStructsNotInUse() {
+    std::unordered_set<std::string> used;
+    std::vector<const StructRecord*> pending;
+    auto use = [&](const std::string& type) {
+        StructRecord* s = FindStruct(WithoutStar(type));
+        if (s && used.insert(s->name).second) {
+            pending.push_back(s);
+        }
+    };
+    for (const auto& v : variables) {
+        use(v->typeName);
+    }
+    while (!pending.empty()) {
+        const StructRecord* s = pending.back();
+        pending.pop_back();
+        for (const std::string& memberType : s->memberTypes) {
+            use(memberType);
+        }
+    }
+    std::vector<std::unique_ptr<StructRecord>> kept;
+    structIndex.clear();
+    for (auto& s : structs) {
+        if (used.count(s->name)) {
+            structIndex[s->name] = s.get();
+            kept.push_back(std::move(s));
+        }
+    }
+    structs = std::move(kept);
 }
 
 int64_t CVariableManager::StringSlotsOf(const std::string& type) const {

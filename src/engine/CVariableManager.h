@@ -82,6 +82,10 @@ public:
     int MemberIndex(const std::string& structName, const std::string& member) const;
     int64_t TypeSize(const std::string& type) const;
     void ClearStructs();
+    // Removes the structs that no variable uses, neither as its type (or the type it points to) nor through
+    // the members of a struct it uses; the kept structs stay in their order. A variable therefore never
+    // outlives the layout its storage was sized for.
+    void ClearStructsNotInUse();
 
     // Variables.
     VariableRecord* FindVariable(const std::string& name, int32_t scope);
