@@ -41,8 +41,8 @@ public:
     // Runs the file with an interpreter set up by the caller. 1 when the file could be read, 0 otherwise;
     // message receives the error report when the script failed (empty otherwise). When details is given it
     // receives the error code, line and line text.
-    static int RunScriptFile(CKvrFlowMan& flow, const std::string& path, std::string& message,
-                             int language, ScriptRunResult* details = nullptr);
+    static int RunScriptFile(CKvrFlowMan& flow, const std::string& path, std::string& message, int language,
+                             ScriptRunResult* details = nullptr);
 
     // The include directory of a script path: the text before the last "/"; a path without one resolves
     // its includes against the current directory.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -31,17 +32,18 @@ QString HexDigit(int value) {
     return QString(QChar("0123456789ABCDEF"[value & 0xF]));
 }
 
-const char* BitHeader(int unitSize) {
-    switch (unitSize) {
-    case 1:
-        return "7654 3210";
-    case 2:
-        return "5432 1098 7654 3210";
-    case 4:
-        return "1098 7654 3210 9876 5432 1098 7654 3210";
-    default:
-        return "3210 9876 5432 1098 7654 3210 9876 5432 1098 7654 3210 9876 5432 1098 7654 3210";
+// The bit numbers of a unit from the most significant bit down, each modulo 10, in groups of four:
+// "7654 3210" for one byte.
+std::string BitHeader(int unitSize) {
+    const int bytes = std::max(1, std::min(unitSize, 16));
+    std::string text;
+    for (int bit = bytes * 8 - 1; bit >= 0; --bit) {
+        text += static_cast<char>('0' + bit % 10);
+        if (bit % 4 == 0 && bit > 0) {
+            text += ' ';
+        }
     }
+    return text;
 }
 
 // Draws text one character cell at a time so that every character sits on the grid of the layout.
@@ -102,9 +104,9 @@ void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneV
     std::string text;
     for (int unit = firstUnit; unit < endUnit; ++unit) {
         const uint64_t first = info.start + static_cast<uint64_t>(unit) * info.unitSize;
-        FormatUnit(view.bytes.data() + (first - view.firstOffset),
-                   in.layout.SizeIndex() == 4 ? 0 : in.layout.SizeIndex(), in.layout.TypeIndex(),
-                   static_cast<size_t>(info.unitSize), SymbolClassForSize(info.unitSize), in.format, text);
+        FormatUnit(view.bytes.data() + (first - view.firstOffset), in.layout.SizeIndex(),
+                   in.layout.TypeIndex(), static_cast<size_t>(info.unitSize),
+                   SymbolClassForSize(info.unitSize), in.format, text);
         if (unit > firstUnit) {
             run += QLatin1Char(' ');
         }
@@ -112,6 +114,32 @@ void CDataPainter::PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneV
     }
     p.setPen(Color(in.textColor[kData]));
     p.drawText(in.geometry.CellX(firstUnit, info.cellChars), y + baselineOffset, run);
+}
+
+// The symbol name of a SYMBOL row in the data colours, one wide character cell per byte of the name (a
+// double-byte character covers two), clipped to the name column.
+void CDataPainter::PaintName(QPainter& p, const PaintInputs& in, const RowInfo& info, int y) {
+    const CViewGeometry& g = in.geometry;
+    const int x = g.DataStartX();
+    p.save();
+    p.setClipRect(QRect(x, y, info.nameChars * g.maxCharWidth, g.RowHeight()), Qt::IntersectClip);
+    p.setPen(Color(in.textColor[kData]));
+    const int baseline = y + baselineOffset;
+    const std::string& name = info.name;
+    for (size_t i = 0; i < name.size();) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        const int cellX = x + static_cast<int>(i) * g.maxCharWidth;
+        if (CodePage932::IsLeadByte(c) && i + 1 < name.size()) {
+            p.drawText(cellX, baseline, PairText(c, static_cast<unsigned char>(name[i + 1])));
+            i += 2;
+            continue;
+        }
+        if (c >= 0x20) {
+            p.drawText(cellX, baseline, SingleByteText(c));
+        }
+        ++i;
+    }
+    p.restore();
 }
 
 QColor CDataPainter::Color(uint32_t bgr) {
@@ -159,8 +187,16 @@ void CDataPainter::PaintPane(QPainter& p, const PaintInputs& in, int pane, const
     const CViewGeometry::Rect area = in.geometry.PaneRect(pane);
     p.save();
     p.setClipRect(QRect(area.x, area.y, area.w, area.h));
+    // Both are looked up once per pane: in SYMBOL display each costs a search of the symbol table.
+    const uint64_t totalRows = in.layout.TotalRows(in.dataSize);
+    const uint64_t cursorRow =
+        pane == in.currentPane ? in.layout.RowIndexOf(view.selection.cursor) : UINT64_MAX;
     for (int row = 0; row < view.rows; ++row) {
-        PaintRow(p, in, pane, view, row);
+        const uint64_t rowIndex = view.topRow + static_cast<uint64_t>(row);
+        if (rowIndex >= totalRows) {
+            break;
+        }
+        PaintRow(p, in, pane, view, row, rowIndex == cursorRow);
     }
     p.restore();
 }
@@ -181,21 +217,20 @@ void CDataPainter::PaintAddress(QPainter& p, const PaintInputs& in, int y, uint6
     DrawGridText(p, *metrics, g.leftMargin, y, g.hexCharWidth, g.RowHeight(), text);
 }
 
-void CDataPainter::PaintRow(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, int row) {
+void CDataPainter::PaintRow(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, int row,
+                            bool cursorHere) {
     const CViewGeometry& g = in.geometry;
     const uint64_t rowIndex = view.topRow + static_cast<uint64_t>(row);
-    if (rowIndex >= in.layout.TotalRows(in.dataSize)) {
-        return;
-    }
     const RowInfo info = in.layout.Row(rowIndex);
     const int y = g.RowY(pane, row);
-    const PaneSelection& current = view.selection;
-    const bool cursorHere = pane == in.currentPane && in.layout.RowIndexOf(current.cursor) == rowIndex;
     PaintAddress(p, in, y, info.start, cursorHere);
 
     p.save();
     p.setClipRect(QRect(AddressEnd(g), y, g.width - AddressEnd(g), g.RowHeight()), Qt::IntersectClip);
     p.fillRect(AddressEnd(g), y, g.width - AddressEnd(g), g.RowHeight(), Color(in.bkColor[kData]));
+    if (!info.name.empty()) {
+        PaintName(p, in, info, y);
+    }
     const bool batch = gridMatchesFont && in.layout.TypeIndex() != 5;
     int runStart = -1;
     int unit = 0;
@@ -305,8 +340,7 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
     p.fillRect(x + cellWidth, y, g.hexCharWidth, g.RowHeight(), colourGap ? bk : Color(in.bkColor[kData]));
 
     std::string text;
-    FormatUnit(view.bytes.data() + (first - view.firstOffset),
-               in.layout.SizeIndex() == 4 ? 0 : in.layout.SizeIndex(), in.layout.TypeIndex(),
+    FormatUnit(view.bytes.data() + (first - view.firstOffset), in.layout.SizeIndex(), in.layout.TypeIndex(),
                static_cast<size_t>(info.unitSize), SymbolClassForSize(info.unitSize), in.format, text);
     QString shown;
     if (in.layout.TypeIndex() == 5) {
@@ -474,17 +508,25 @@ void CDataPainter::PaintHeader(QPainter& p, const PaintInputs& in, const PaneVie
     const QFontMetrics& fm = *metrics;
     const uint32_t bk = in.bkColor[kHeader];
     const uint32_t fg = in.textColor[kHeader];
-    const RowInfo shape = in.layout.Row(0);
+    // The labels follow the cursor's row: in SYMBOL display the rows differ, and the cursor's row is the one
+    // whose label is highlighted.
+    const PaneView& current = panes[in.currentPane == 1 ? 1 : 0];
+    const RowInfo cursorRow = in.layout.RowOf(current.selection.cursor);
+    const RowInfo shape = in.layout.IsSymbol() ? cursorRow : in.layout.Row(0);
     if (in.layout.IsBit()) {
         p.setPen(Color(fg));
-        DrawGridText(p, fm, g.DataStartX(), 0, g.hexCharWidth, r, BitHeader(shape.unitSize));
+        const QString bits = QString::fromLatin1(BitHeader(shape.unitSize).c_str());
+        for (int unit = 0; unit < shape.unitsPerRow; ++unit) {
+            DrawGridText(p, fm, g.CellX(unit, shape.cellChars), 0, g.hexCharWidth, r, bits);
+        }
         p.restore();
         return;
     }
-    const PaneView& current = panes[in.currentPane == 1 ? 1 : 0];
-    const RowInfo cursorRow = in.layout.RowOf(current.selection.cursor);
+    const uint64_t cursor = current.selection.cursor;
     const int cursorUnit =
-        static_cast<int>((current.selection.cursor - cursorRow.start) / cursorRow.unitSize);
+        cursor >= cursorRow.start
+            ? static_cast<int>(std::min<uint64_t>((cursor - cursorRow.start) / cursorRow.unitSize, INT32_MAX))
+            : -1;
     for (int unit = 0; unit < shape.unitsPerRow; ++unit) {
         const int x = g.CellX(unit, shape.cellChars) + (shape.cellChars - 1) * g.hexCharWidth;
         const bool inverted = unit == cursorUnit;

@@ -22,7 +22,7 @@ struct PaneView {
     uint64_t topRow = 0;
     int rows = 0;
     uint64_t firstOffset = 0;
-    std::vector<unsigned char> bytes; // the visible rows, up to rows x bytes per row
+    std::vector<unsigned char> bytes; // the visible rows, from the top row's start to the last row's end
     uint64_t count = 0;               // bytes actually read (fewer at the end of the data)
     PaneSelection selection;
 };
@@ -73,7 +73,9 @@ public:
 private:
     void PaintBackgrounds(QPainter& p, const PaintInputs& in);
     void PaintPane(QPainter& p, const PaintInputs& in, int pane, const PaneView& view);
-    void PaintRow(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, int row);
+    void PaintRow(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, int row,
+                  bool cursorHere);
+    void PaintName(QPainter& p, const PaintInputs& in, const RowInfo& info, int y);
     void PaintAddress(QPainter& p, const PaintInputs& in, int y, uint64_t address, bool inverted);
     void PaintCell(QPainter& p, const PaintInputs& in, int pane, const PaneView& view, const RowInfo& info,
                    int unit, int y);

@@ -82,6 +82,9 @@ void CDataView::UpdateGeometry() {
     geometry.maxCharWidth = frame->MaxCharWidth();
     geometry.addressDigits = CNavigator::AddressDigits(DataSize(), frame->DecimalAddress());
     geometry.hScroll = hScroll->value();
+    // The name column is as wide as the widest symbol row name, in the wider character cells, plus a gap.
+    const int nameChars = frame->Layout().NameChars();
+    geometry.nameColumnWidth = nameChars > 0 ? nameChars * geometry.maxCharWidth + geometry.hexCharWidth : 0;
     frame->Store().SetSplit(geometry.IsSplit());
 }
 
@@ -107,7 +110,11 @@ void CDataView::UpdateScrollRanges() {
     // The vertical scroll bars stand beside this widget, so its whole width is the data area.
     const int visibleChars =
         geometry.hexCharWidth > 0 ? (width() - geometry.AddressColumnWidth()) / geometry.hexCharWidth : 0;
-    const int rowChars = layout.RowChars();
+    // The SYMBOL name column counts in whole address characters, so that the last cell can be scrolled in.
+    const int nameChars = geometry.hexCharWidth > 0
+                              ? (geometry.nameColumnWidth + geometry.hexCharWidth - 1) / geometry.hexCharWidth
+                              : 0;
+    const int rowChars = layout.RowChars() + nameChars;
     const QSignalBlocker block(hScroll);
     if (rowChars > visibleChars && visibleChars >= 0 && width() > geometry.AddressColumnWidth()) {
         hScroll->setRange(0, rowChars - visibleChars);
@@ -128,7 +135,12 @@ void CDataView::ReadViews() {
         v.rows = geometry.PaneRows(pane);
         v.topRow = TopRow(pane);
         v.firstOffset = layout.Row(v.topRow).start;
-        const uint64_t capacity = static_cast<uint64_t>(v.rows) * layout.Row(v.topRow).Bytes();
+        // Rows may differ in length (SYMBOL): read from the top row's start to the end of the last row.
+        uint64_t capacity = 0;
+        if (v.rows > 0) {
+            const uint64_t end = layout.Row(v.topRow + static_cast<uint64_t>(v.rows) - 1).End();
+            capacity = end > v.firstOffset ? end - v.firstOffset : 0;
+        }
         v.bytes.assign(static_cast<size_t>(capacity), 0);
         v.count = capacity ? frame->Store().ReadData(v.firstOffset, v.bytes.data(), capacity) : 0;
         v.selection = frame->Store().Pane(pane);
@@ -734,7 +746,9 @@ void CDataView::ApplyLayout(int oldSize, int oldType) {
     const uint64_t size = DataSize();
     uint64_t topOffsets[2] = {0, 0};
     if (oldSize >= 0 && oldType >= 0) {
-        const CRowLayout previousLayout(oldSize, oldType, frame->FloatWidth());
+        // A copy keeps the symbol table, so the SYMBOL rows of the previous layout are found too.
+        CRowLayout previousLayout = layout;
+        previousLayout.Set(oldSize, oldType, frame->FloatWidth());
         for (int pane = 0; pane < 2; ++pane) {
             topOffsets[pane] = previousLayout.Row(TopRow(pane)).start;
         }

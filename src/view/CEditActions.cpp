@@ -31,6 +31,7 @@ EditOptions CEditActions::Options() const {
     o.format.charSet = frame.Settings().charSet;
     o.format.floatWidth = frame.FloatWidth();
     o.format.floatPrecision = frame.FloatPrecision();
+    o.nameColumnChars = frame.Layout().NameChars();
     return o;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ExecutablePath.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
+#include "view/CSymbolController.h"
 #include "view/CUserPrompt.h"
 
 #include <QApplication>
@@ -61,6 +62,9 @@ bool CFileCommands::OpenFile(const QString& path, bool askSave) {
     QApplication::restoreOverrideCursor();
     ShowOutcome(outcome);
     AfterSourceChange();
+    if (outcome.success) {
+        frame.Scripts().OnFileOpened(path);
+    }
     return outcome.success;
 }
 
@@ -69,6 +73,9 @@ void CFileCommands::New() {
         return;
     }
     frame.Store().NewBuffer();
+    // An empty buffer has no symbols laid over it.
+    frame.Symbols().Reset();
+    frame.UpdateSymbolButton();
     AfterSourceChange();
 }
 

@@ -5,6 +5,7 @@
 #include "data/ValueFormat.h"
 #include "platform/ExecutablePath.h"
 #include "platform/InstanceMessages.h"
+#include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CCommandLabels.h"
 #include "view/CCursorMover.h"
@@ -15,6 +16,7 @@
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
 #include "view/CStatusPanes.h"
+#include "view/CSymbolController.h"
 #include "view/CToolIcons.h"
 #include "view/CUserPrompt.h"
 #include "view/CommandIds.h"
@@ -22,7 +24,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -94,8 +95,11 @@ CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
         prompt = ownedPrompt.get();
     }
     store.SetListener(this);
+    symbols.SetOwner(&store);
+    layout.SetSymbols(&symbols);
     edit = std::make_unique<CEditActions>(*this);
     files = std::make_unique<CFileCommands>(*this);
+    scripts = std::make_unique<CSymbolController>(*this);
     SetFloatFormat(floatWidth, settings.floatPrecision);
 }
 
@@ -141,6 +145,9 @@ bool CMainFrame::Create() {
     qApp->installEventFilter(this);
     created = true;
     UpdateTitle();
+    if (store.NeedsRefresh()) {
+        scripts->OnSourceAttached();
+    }
     UpdateCommandStates();
     return true;
 }
@@ -386,7 +393,8 @@ void CMainFrame::CollectSettings() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!AskSaveChanges()) {
+    // A running script still uses the data and the window.
+    if (scripts->IsBusy() || !AskSaveChanges()) {
         event->ignore();
         return;
     }
@@ -416,11 +424,6 @@ void CMainFrame::ShowOutcome(const DataOutcome& outcome) {
     files->ShowOutcome(outcome);
 }
 
-void CMainFrame::ShowHelp() {
-    const QString help = QString::fromStdString(ExecutablePath::Path()) + ".HLP";
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
-}
-
 void CMainFrame::ShowVersion() {
     CVersionDlg dialog(this);
     dialog.exec();
@@ -435,6 +438,9 @@ void CMainFrame::ToggleBar(QWidget* bar, int command) {
 }
 
 void CMainFrame::OnCommand(int command) {
+    if (scripts->IsBusy()) {
+        return;
+    }
     if (command >= ID_FILE_MRU_FIRST && command < ID_FILE_MRU_FIRST + 10) {
         files->OpenRecent(command - ID_FILE_MRU_FIRST);
         return;
@@ -592,7 +598,28 @@ void CMainFrame::OnCommand(int command) {
         search.OnReplace(*this);
         break;
     case ID_HELP:
-        ShowHelp();
+        scripts->OnHelp();
+        break;
+    case ID_MACRO_HELP:
+        scripts->OnMacroHelp();
+        break;
+    case ID_LOAD_SYMBOL:
+        scripts->OnLoadSymbol();
+        break;
+    case ID_RELOAD_SYMBOL:
+        scripts->OnReloadSymbol();
+        break;
+    case ID_EXECUTE_MACRO:
+        scripts->OnExecuteMacro();
+        break;
+    case ID_SYMBOL_SEARCH:
+        scripts->OnSymbolSearch();
+        break;
+    case ID_SYMBOL_SEARCH_FORWARD:
+        scripts->OnSymbolForwardSearch();
+        break;
+    case ID_SYMBOL_SEARCH_BACKWARD:
+        scripts->OnSymbolBackwardSearch();
         break;
     case ID_APP_ABOUT:
         ShowVersion();
@@ -670,7 +697,20 @@ void CMainFrame::OnBackspaceKey() {
     edit->Backspace();
 }
 
-void CMainFrame::OnEscapeKey() {}
+void CMainFrame::OnEscapeKey() {
+    scripts->Abort();
+}
+
+void CMainFrame::SetByteOrderFromScript(int little) {
+    SetLittleEndian(little ? 1 : 0);
+}
+
+void CMainFrame::ScrollPanesToTop() {
+    for (int pane = 0; pane < 2; ++pane) {
+        dataView->ScrollToRow(pane, 0);
+    }
+    dataView->Relayout();
+}
 
 int CMainFrame::Language() const {
     return CTextTable::Language();
@@ -746,6 +786,9 @@ void CMainFrame::UpdateCommandStates() {
     enable(ID_SEARCH_BACKWARD, search.CanRepeatSearch(*this));
     enable(ID_REPLACE, search.CanReplace(*this));
     enable(ID_VIEW_CHANGE_WINDOW, dataView->IsSplit());
+    enable(ID_RELOAD_SYMBOL, scripts->CanReloadSymbol());
+    enable(ID_SYMBOL_SEARCH_FORWARD, scripts->CanRepeatSymbolSearch());
+    enable(ID_SYMBOL_SEARCH_BACKWARD, scripts->CanRepeatSymbolSearch());
     const bool fastInputAllowed =
         (layout.SizeIndex() == 0 && layout.TypeIndex() == 1 && edit->CanWrite()) || layout.TypeIndex() == 5;
     enable(ID_FAST_INPUT, fastInputAllowed);
@@ -788,6 +831,32 @@ void CMainFrame::OnSizeTypeCommand(int command) {
     lastSizeIndex = size;
     lastTypeIndex = type;
     pendingNibble = -1;
+}
+
+void CMainFrame::UpdateSymbolButton() {
+    if (!sizeTypeBar) {
+        return;
+    }
+    if (symbols.GetSymbolRows() > 0) {
+        // Shown and selected, as if clicked: the view switches to SYMBOL.
+        sizeTypeBar->ShowSymbolButton(true);
+        sizeTypeBar->CheckSize(4);
+        OnSizeTypeCommand(ID_SIZE_SYMBOL);
+        return;
+    }
+    if (sizeTypeBar->SizeIndex() == 4) {
+        sizeTypeBar->CheckSize(0);
+        OnSizeTypeCommand(ID_SIZE_1BYTE);
+    }
+    sizeTypeBar->SizeButton(4)->SetCheck(false);
+    sizeTypeBar->ShowSymbolButton(false);
+}
+
+void CMainFrame::SymbolsChanged() {
+    if (dataView) {
+        dataView->Relayout();
+        ShowAddressPane();
+    }
 }
 
 void CMainFrame::SetDisplayFont(const LogFont& description) {
@@ -901,6 +970,9 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 void CMainFrame::DropFiles(const QStringList& paths) {
+    if (scripts->IsBusy()) {
+        return;
+    }
     files->DropFiles(paths);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KivranSettings.h"
+#include "binding/CKvrVMan.h"
 #include "data/CDataStore.h"
 #include "data/CDataStoreListener.h"
 #include "data/CRowLayout.h"
@@ -30,6 +31,7 @@ class CUserPrompt;
 class CEditActions;
 class CFileCommands;
 class CStatusPanes;
+class CSymbolController;
 
 // The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
 // colours, lists and options), the menus and bars, and handles every command.
@@ -111,6 +113,20 @@ public:
     void SetPendingNibble(int value) { pendingNibble = value; }
     CEditActions& Edit() { return *edit; }
     CSearchController& Search() { return search; }
+    // The symbol table laid over the data, for the window's whole life.
+    CKvrVMan& Symbols() { return symbols; }
+    const CKvrVMan& Symbols() const { return symbols; }
+    // After the symbols changed: with symbol rows the SYMBOL button is shown and selected (the view switches
+    // to SYMBOL); without, the view goes back to 1BYTE if it showed SYMBOL and the button is hidden.
+    void UpdateSymbolButton();
+    // The symbol rows changed: the row count, the name column and the scroll ranges follow.
+    void SymbolsChanged();
+    // The symbol and macro commands and the script runs.
+    CSymbolController& Scripts() { return *scripts; }
+    // After a script run: the view shows the byte order the script left (1 little-endian).
+    void SetByteOrderFromScript(int little);
+    // Both panes back to their first row (after Reload Symbol and Execute Macro).
+    void ScrollPanesToTop();
 
     // ISearchHost
     CDataStoreListener* StoreListener() override { return this; }
@@ -181,7 +197,6 @@ private:
     void FirstStart();
     void ToggleBar(QWidget* bar, int command);
     void RememberNormalRect();
-    void ShowHelp();
     void ShowVersion();
     void OnSizeTypeCommand(int command);
     void OnRefreshTimer();
@@ -202,6 +217,7 @@ private:
 
     KivranSettings settings;
     CDataStore store;
+    CKvrVMan symbols;
     std::unique_ptr<CUserPrompt> ownedPrompt;
     CUserPrompt* prompt;
     std::unique_ptr<CKeyTable> accelerators;
@@ -224,6 +240,7 @@ private:
     bool commandStatesScheduled = false;
     std::unique_ptr<CEditActions> edit;
     std::unique_ptr<CFileCommands> files;
+    std::unique_ptr<CSymbolController> scripts;
     CSearchController search;
     CInstanceChannel channel;
     CCopyBlock copyBlock;

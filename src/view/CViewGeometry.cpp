@@ -46,7 +46,7 @@ int CViewGeometry::UnitAt(int x, int cellChars, int unitsPerRow) const {
     if (cellWidth <= 0) {
         return -1;
     }
-    int index = (x - DataStartX()) / cellWidth; // truncates toward zero
+    int index = (x - CellsStartX()) / cellWidth; // truncates toward zero
     return index >= 0 && index < unitsPerRow ? index : -1;
 }
 

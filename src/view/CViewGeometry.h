@@ -24,6 +24,9 @@ public:
     int splitY = -1;
     int addressDigits = 1;
     int hScroll = 0;
+    // Pixels of the SYMBOL name column between the data start and the first cell, with its trailing gap; 0
+    // in the other displays.
+    int nameColumnWidth = 0;
 
     static constexpr int kSplitBarHeight = 5;
 
@@ -33,7 +36,8 @@ public:
 
     int AddressColumnWidth() const { return addressDigits * hexCharWidth; }
     int DataStartX() const { return (addressDigits - hScroll) * hexCharWidth + 2 * leftMargin; }
-    int CellX(int unit, int cellChars) const { return DataStartX() + unit * (cellChars + 1) * hexCharWidth; }
+    int CellsStartX() const { return DataStartX() + nameColumnWidth; }
+    int CellX(int unit, int cellChars) const { return CellsStartX() + unit * (cellChars + 1) * hexCharWidth; }
     int TextColumnX() const { return DataStartX() + 48 * hexCharWidth; }
     int TextCellX(int index) const { return TextColumnX() + index * maxCharWidth; }
 
