@@ -7,15 +7,13 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <poll.h>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -251,19 +249,6 @@ struct Layout {
         return static_cast<size_t>(std::count_if(
             symbols.begin(), symbols.end(), [&](const Symbol& s) { return std::regex_match(s.name, re); }));
     }
-
-    // The number of distinct texts the first group of the pattern takes over the names.
-    size_t Distinct(const std::string& pattern) const {
-        std::regex re(pattern);
-        std::set<std::string> seen;
-        for (const Symbol& s : symbols) {
-            std::smatch m;
-            if (std::regex_search(s.name, m, re)) {
-                seen.insert(m[1]);
-            }
-        }
-        return seen.size();
-    }
 };
 
 Layout Lay(const std::string& symbolFile, const std::string& data, const std::string& config) {
@@ -344,7 +329,8 @@ const std::vector<Sample>& Samples() {
           {"Block[4].LocalColorTable[15].Blue", "00"},
           {"Block[5].Trailer", "3B"}},
          {{"Block[1].Application.Identifier", "NETSCAPE"}},
-         {{"Block\\[\\d+\\]\\.Image", 2},
+         {{"Block\\[\\d+\\](\\.Image|\\.Trailer)?", 6},
+          {"Block\\[\\d+\\]\\.Image", 2},
           {"Block\\[\\d+\\]\\.GraphicControl", 2},
           {"Block\\[\\d+\\]\\.Terminator", 3}},
          {{"GlobalColorTable", 16}, {"Block[2].SubBlock[0].Data", 47}}},
@@ -441,7 +427,8 @@ const std::vector<Sample>& Samples() {
           {"Segment[9].Marker", "FFDA"},
           {"Segment[10].EOI", "FFD9"}},
          {{"Segment[1].APP0.Identifier", std::string("JFIF", 5)}},
-         {{"Segment\\[\\d+\\]\\.DHT", 4},
+         {{"Segment\\[\\d+\\](\\.SOI|\\.EOI)?", 11},
+          {"Segment\\[\\d+\\]\\.DHT", 4},
           {"Segment\\[\\d+\\]\\.DQT", 2},
           {"Segment\\[\\d+\\]\\.ScanData", 1}},
          {{"Segment[4].SOF0.Component", 3}, {"Segment[9].ScanData", 29}},
@@ -525,6 +512,16 @@ const std::vector<Sample>& Samples() {
          {},
          {{"\\.text", 1}, {"\\.data", 1}, {"\\.shstrtab", 1}},
          {{"ProgramHeader", 1}, {"SectionHeader", 6}, {".text", 9}}},
+        {"ELF.SYM",
+         "elf32be.elf",
+         {{"Header.Ident.Data", "02"},
+          {"Header.Machine", "0003"},
+          {"Header.Entry", "08048054"},
+          {"Header.ShOff", "00001124"},
+          {"SectionHeader[1].Offset", "00000054"}},
+         {},
+         {{"\\.text", 1}, {"\\.data", 1}, {"\\.shstrtab", 1}},
+         {{"ProgramHeader", 1}, {"SectionHeader", 6}, {".text", 9}}},
     };
     return samples;
 }
@@ -577,12 +574,11 @@ TEST_P(SymbolFileTest, CutOffCopiesStillRunAndTile) {
             ASSERT_FALSE(l.symbols.empty()) << sample.file << " cut to " << cut;
             EXPECT_TRUE(Tiles(l, cut)) << sample.file << " cut to " << cut;
         }
-        size_t k = 0;
         // An ELF file names its sections in a table at its end: cut off, only the header and program
         // headers keep their layout.
         const size_t stable = std::string(sample.symbolFile) == "ELF.SYM" ? 2 : full.symbols.size();
-        for (; k < full.symbols.size() && k < stable && full.symbols[k].End() + sample.lookahead <= cut;
-             ++k) {
+        for (size_t k = 0;
+             k < full.symbols.size() && k < stable && full.symbols[k].End() + sample.lookahead <= cut; ++k) {
             ASSERT_LT(k, l.symbols.size()) << sample.file << " cut to " << cut;
             EXPECT_EQ(l.symbols[k].name, full.symbols[k].name) << sample.file << " cut to " << cut;
             EXPECT_EQ(l.symbols[k].End(), full.symbols[k].End()) << sample.file << " cut to " << cut;
@@ -604,8 +600,9 @@ TEST(SymbolFileElf, SystemBinary) {
     const std::string binary = "/bin/true";
     const std::vector<unsigned char> bytes = ReadBytes(binary);
     ASSERT_GE(bytes.size(), 64u);
-    ASSERT_EQ(bytes[4], 2) << "a 64-bit system binary is expected";
-    ASSERT_EQ(bytes[5], 1) << "a little-endian system binary is expected";
+    if (bytes[4] != 2 || bytes[5] != 1) {
+        GTEST_SKIP() << "the checks below read a 64-bit little-endian system binary";
+    }
     auto hex = [&](size_t at, size_t width) {
         std::string text;
         for (size_t i = width; i-- > 0;) {

@@ -107,5 +107,22 @@ S
 as --32 elf32.s -o elf32.o
 ld -m elf_i386 -n elf32.o -o elf32.elf
 rm -f elf32.s elf32.o
+# The same file in big-endian byte order (the header and the two tables swapped; binutils here cannot
+# write one), so that the big-endian reading is tried too.
+python3 - <<'PY'
+import struct
+d = bytearray(open("elf32.elf", "rb").read())
+d[5] = 2
+def swap(offset, fields):
+    struct.pack_into(">" + fields, d, offset, *struct.unpack_from("<" + fields, d, offset))
+swap(16, "HHIIIIIHHHHHH")
+phoff, shoff = struct.unpack_from(">II", d, 28)
+phnum, shnum = struct.unpack_from(">H", d, 44)[0], struct.unpack_from(">H", d, 48)[0]
+for i in range(phnum):
+    swap(phoff + 32 * i, "8I")
+for i in range(shnum):
+    swap(shoff + 40 * i, "10I")
+open("elf32be.elf", "wb").write(bytes(d))
+PY
 
 ls -l "$out"
