@@ -1,31 +1,35 @@
 #include "app/IniFile.h"
 
 #include "platform/CodePage932.h"
+#include "platform/SafeFileWriter.h"
+#include "platform/WholeFileReader.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 
 namespace {
 
-std::string Trim(const std::string& s) {
+std::string_view Trim(std::string_view s) {
     size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) {
-        return std::string();
+    if (b == std::string_view::npos) {
+        return std::string_view();
     }
     size_t e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
+// Names compare like the profile functions compare them: ASCII letters without regard to case.
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
 }
 
 // The profile functions drop one pair of quotes around a value.
-std::string Unquote(const std::string& v) {
+std::string_view Unquote(std::string_view v) {
     if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\''))) {
         return v.substr(1, v.size() - 2);
     }
@@ -38,58 +42,51 @@ IniFile::IniFile(std::string path) : path(std::move(path)) {}
 
 bool IniFile::Load() {
     sections.clear();
+    sectionIndex.clear();
     dirty = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    keepFile = false;
+    std::string text;
+    WholeFileReader::Result result = WholeFileReader::Read(path, kMaxFileSize, text);
+    if (result != WholeFileReader::Result::Read) {
+        keepFile = result != WholeFileReader::Result::Missing;
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    Parse(buffer.str());
+    Parse(text);
     return true;
 }
 
 void IniFile::Parse(const std::string& raw) {
-    std::string text = raw;
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text.erase(0, 3);
-    }
+    std::string text = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? raw.substr(3) : raw;
     if (!CodePage932::IsValidUtf8(text)) {
         text = CodePage932::ToUtf8(text);
     }
     Section* current = nullptr;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::string t = Trim(line);
+    const std::string_view all(text);
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find('\n', pos);
+        if (end == std::string_view::npos) {
+            end = all.size();
+        }
+        std::string_view t = Trim(all.substr(pos, end - pos));
+        pos = end + 1;
         if (t.empty() || t[0] == ';') {
             continue;
         }
         if (t[0] == '[') {
             size_t close = t.find(']');
-            std::string name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            current = FindSection(name);
-            if (!current) {
-                sections.push_back(Section{name, {}});
-                current = &sections.back();
-            }
+            current = &SectionFor(
+                std::string(Trim(t.substr(1, close == std::string_view::npos ? close : close - 1))));
             continue;
         }
         size_t eq = t.find('=');
-        if (!current || eq == std::string::npos) {
+        if (!current || eq == std::string_view::npos) {
             continue;
         }
-        std::string key = Trim(t.substr(0, eq));
-        std::string value = Unquote(Trim(t.substr(eq + 1)));
-        bool replaced = false;
-        for (Entry& e : current->entries) {
-            if (SameName(e.key, key)) {
-                replaced = true; // the first occurrence wins, as on Windows
-                break;
-            }
-        }
-        if (!replaced) {
-            current->entries.push_back(Entry{key, value});
+        std::string_view key = Trim(t.substr(0, eq));
+        // The first occurrence wins, as on Windows.
+        if (current->keys.emplace(Folded(key), current->entries.size()).second) {
+            current->entries.push_back(Entry{std::string(key), std::string(Unquote(Trim(t.substr(eq + 1))))});
         }
     }
 }
@@ -99,7 +96,10 @@ std::string IniFile::Serialize() const {
     for (const Section& s : sections) {
         out += "[" + s.name + "]\n";
         for (const Entry& e : s.entries) {
-            out += e.key + "=" + e.value + "\n";
+            out += e.key;
+            out += '=';
+            out += e.value;
+            out += '\n';
         }
         out += "\n";
     }
@@ -107,43 +107,21 @@ std::string IniFile::Serialize() const {
 }
 
 bool IniFile::Save() const {
-    std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out << Serialize();
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        chmod(temp.c_str(), st.st_mode & 07777);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    if (keepFile) {
         return false;
     }
-    return true;
+    const std::string text = Serialize();
+    return SafeFileWriter::Write(path, text.data(), text.size());
 }
 
 bool IniFile::Get(const std::string& section, const std::string& key, std::string& value) const {
     const Section* s = FindSection(section);
-    if (!s) {
+    const Entry* e = s ? FindEntry(*s, key) : nullptr;
+    if (!e) {
         return false;
     }
-    for (const Entry& e : s->entries) {
-        if (SameName(e.key, key)) {
-            value = e.value;
-            return true;
-        }
-    }
-    return false;
+    value = e->value;
+    return true;
 }
 
 void IniFile::Set(const std::string& section, const std::string& key, const std::string& value) {
@@ -155,34 +133,29 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
             c = ' ';
         }
     }
-    Section* s = FindSection(section);
-    if (!s) {
-        sections.push_back(Section{section, {}});
-        s = &sections.back();
+    Section& s = SectionFor(section);
+    auto found = s.keys.emplace(Folded(key), s.entries.size());
+    if (found.second) {
+        s.entries.push_back(Entry{key, clean});
+    } else {
+        s.entries[found.first->second].value = clean;
     }
-    for (Entry& e : s->entries) {
-        if (SameName(e.key, key)) {
-            e.value = clean;
-            return;
-        }
-    }
-    s->entries.push_back(Entry{key, clean});
 }
 
-IniFile::Section* IniFile::FindSection(const std::string& name) {
-    for (Section& s : sections) {
-        if (SameName(s.name, name)) {
-            return &s;
-        }
+IniFile::Section& IniFile::SectionFor(const std::string& name) {
+    auto found = sectionIndex.emplace(Folded(name), sections.size());
+    if (found.second) {
+        sections.push_back(Section{name, {}, {}});
     }
-    return nullptr;
+    return sections[found.first->second];
 }
 
 const IniFile::Section* IniFile::FindSection(const std::string& name) const {
-    for (const Section& s : sections) {
-        if (SameName(s.name, name)) {
-            return &s;
-        }
-    }
-    return nullptr;
+    auto found = sectionIndex.find(Folded(name));
+    return found == sectionIndex.end() ? nullptr : &sections[found->second];
+}
+
+const IniFile::Entry* IniFile::FindEntry(const Section& section, const std::string& key) {
+    auto found = section.keys.find(Folded(key));
+    return found == section.keys.end() ? nullptr : &section.entries[found->second];
 }

@@ -124,8 +124,11 @@ void KivranSettings::LoadLists(SettingsStore& s) {
     int keyCount = ListCount(s, "Accel", kDefaultKeyCount);
     for (int i = 0; i < keyCount; ++i) {
         int32_t defFlags = i < kDefaultKeyCount ? defaults[i].flags : 0;
-        int32_t defCmd =
-            i < kDefaultKeyCount ? static_cast<int32_t>(defaults[i].command) * 65536 + defaults[i].key : 0;
+        // command × 65536 + key, formed in 32 unsigned bits: commands from 32768 up do not fit a signed
+        // product.
+        uint32_t defKeyCmd =
+            i < kDefaultKeyCount ? (static_cast<uint32_t>(defaults[i].command) << 16) | defaults[i].key : 0;
+        int32_t defCmd = static_cast<int32_t>(defKeyCmd);
         int32_t flags = s.ReadInt("Accel", SettingsStore::IndexedKey("fVirt", i), defFlags);
         uint32_t keyCmd =
             static_cast<uint32_t>(s.ReadInt("Accel", SettingsStore::IndexedKey("KeyCmd", i), defCmd));

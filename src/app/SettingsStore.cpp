@@ -4,8 +4,7 @@
 #include "app/TypedStore.h"
 #include "platform/ExecutablePath.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -90,8 +89,11 @@ int64_t SettingsStore::ReadInt64(const std::string& section, const std::string& 
         if (text.empty()) {
             return def;
         }
-        long long v = def;
-        if (std::sscanf(text.c_str(), "%lld", &v) != 1) {
+        // Like "%I64d": blanks, an optional sign and at least one digit; a value out of range saturates
+        // instead of being undefined.
+        char* end = nullptr;
+        long long v = std::strtoll(text.c_str(), &end, 10);
+        if (end == text.c_str()) {
             return def;
         }
         return v;

@@ -1,16 +1,24 @@
 #include "app/TypedStore.h"
 
+#include "platform/SafeFileWriter.h"
+#include "platform/WholeFileReader.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <strings.h>
 #include <sys/stat.h>
 
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
+// Registry names compare without regard to the case of ASCII letters.
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
 }
 
 void MakeDirectories(const std::string& dir) {
@@ -128,15 +136,24 @@ TypedStore::Value TypedStore::String(const std::string& text) {
 
 bool TypedStore::Load() {
     sections.clear();
+    sectionIndex.clear();
     dirty = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    keepFile = false;
+    std::string text;
+    WholeFileReader::Result result = WholeFileReader::Read(path, kMaxFileSize, text);
+    if (result != WholeFileReader::Result::Read) {
+        keepFile = result != WholeFileReader::Result::Missing;
         return false;
     }
     Section* current = nullptr;
-    std::string line;
-    while (std::getline(in, line)) {
-        ParseLine(current, line);
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        ParseLine(current, text.substr(pos, end - pos));
+        pos = end + 1;
     }
     return true;
 }
@@ -173,10 +190,16 @@ void TypedStore::ParseLine(Section*& current, const std::string& line) {
     } else {
         return;
     }
-    current->entries.push_back(Entry{name, value});
+    // The first of two values of the same name is the one a query finds.
+    if (current->names.emplace(Folded(name), current->entries.size()).second) {
+        current->entries.push_back(Entry{name, value});
+    }
 }
 
 bool TypedStore::Save() const {
+    if (keepFile) {
+        return false;
+    }
     size_t slash = path.rfind('/');
     if (slash != std::string::npos) {
         MakeDirectories(path.substr(0, slash));
@@ -209,22 +232,8 @@ bool TypedStore::Save() const {
             out << "\n";
         }
     }
-    std::string temp = path + ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            return false;
-        }
-        file << out.str();
-        file.flush();
-        if (!file) {
-            file.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    chmod(temp.c_str(), 0600);
-    return std::rename(temp.c_str(), path.c_str()) == 0;
+    const std::string text = out.str();
+    return SafeFileWriter::Write(path, text.data(), text.size(), 0600);
 }
 
 bool TypedStore::Query(const std::string& section, const std::string& name, Value& value) const {
@@ -232,42 +241,34 @@ bool TypedStore::Query(const std::string& section, const std::string& name, Valu
     if (!s) {
         return false;
     }
-    for (const Entry& e : s->entries) {
-        if (SameName(e.name, name)) {
-            value = e.value;
-            return true;
-        }
+    auto found = s->names.find(Folded(name));
+    if (found == s->names.end()) {
+        return false;
     }
-    return false;
+    value = s->entries[found->second].value;
+    return true;
 }
 
 void TypedStore::Set(const std::string& section, const std::string& name, const Value& value) {
     dirty = true;
     Section& s = SectionFor(section);
-    for (Entry& e : s.entries) {
-        if (SameName(e.name, name)) {
-            e.value = value;
-            return;
-        }
+    auto found = s.names.emplace(Folded(name), s.entries.size());
+    if (found.second) {
+        s.entries.push_back(Entry{name, value});
+    } else {
+        s.entries[found.first->second].value = value;
     }
-    s.entries.push_back(Entry{name, value});
 }
 
 TypedStore::Section& TypedStore::SectionFor(const std::string& name) {
-    for (Section& s : sections) {
-        if (SameName(s.name, name)) {
-            return s;
-        }
+    auto found = sectionIndex.emplace(Folded(name), sections.size());
+    if (found.second) {
+        sections.push_back(Section{name, {}, {}});
     }
-    sections.push_back(Section{name, {}});
-    return sections.back();
+    return sections[found.first->second];
 }
 
 const TypedStore::Section* TypedStore::FindSection(const std::string& name) const {
-    for (const Section& s : sections) {
-        if (SameName(s.name, name)) {
-            return &s;
-        }
-    }
-    return nullptr;
+    auto found = sectionIndex.find(Folded(name));
+    return found == sectionIndex.end() ? nullptr : &sections[found->second];
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The per-user typed key-value store that stands in for the Windows registry key of the editor: one section
@@ -21,9 +22,17 @@ public:
     // Location of the store's file for the current user.
     static std::string DefaultPath();
 
+    // A larger store is not read.
+    static constexpr uint64_t kMaxFileSize = 16ull * 1024 * 1024;
+
     explicit TypedStore(std::string path = DefaultPath());
 
+    // Reads the store; false when it is missing or cannot be read, which leaves it empty. Only a regular file
+    // of at most kMaxFileSize bytes is read; a FIFO, a device or a link to one never blocks. Names are looked
+    // up through hash tables, so reading takes time in proportion to the file's size.
     bool Load();
+    // Writes the store (private to the user when new); a file that exists but could not be read by Load is
+    // left as it is.
     bool Save() const;
 
     // Section "" is the root key.
@@ -45,6 +54,7 @@ private:
     struct Section {
         std::string name;
         std::vector<Entry> entries;
+        std::unordered_map<std::string, size_t> names; // folded name -> index in entries
     };
 
     Section& SectionFor(const std::string& name);
@@ -53,5 +63,7 @@ private:
 
     std::string path;
     std::vector<Section> sections;
+    std::unordered_map<std::string, size_t> sectionIndex; // folded name -> index in sections
     bool dirty = false;
+    bool keepFile = false; // the file exists but was not read
 };

@@ -10,7 +10,8 @@
 // Reads a file for editing. A file nobody else holds is locked exclusively while it is read; a file another
 // process holds is read under a shared lock and marked VIEW. A file above the memory limit (or of 4 GiB or
 // more, or one whose block cannot be obtained) is not read at all and marked DIRECT with its true size.
-// No descriptor stays open afterwards.
+// Only a regular file is read: a FIFO, socket, device or directory is refused at once ("Cannot read file"),
+// and opening never waits on it. No descriptor stays open afterwards.
 class CFileLoader {
 public:
     static constexpr int kAccessView = 1;

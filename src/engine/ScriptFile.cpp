@@ -2,26 +2,16 @@
 
 #include "engine/CFlowManager.h"
 #include "platform/CodePage932.h"
+#include "platform/WholeFileReader.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sys/stat.h>
 
 namespace ScriptFile {
 
 bool Load(const std::string& path, std::string& text) {
-    text.clear();
-    struct stat info;
-    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > kMaxFileSize) {
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad() || static_cast<int64_t>(text.size()) > kMaxFileSize) {
+    // The reader never waits on a FIFO or a device and reads only a regular file within the bound.
+    if (WholeFileReader::Read(path, static_cast<uint64_t>(kMaxFileSize), text) !=
+        WholeFileReader::Result::Read) {
         text.clear();
         return false;
     }

@@ -26,13 +26,23 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
 
 LockedFile LockedFile::Open(const std::string& path, Lock lock) {
     LockedFile file;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file holds bytes that can be edited. Looking at the name first spares a device the
+    // side effects of an open; the open itself never waits (a FIFO without a writer would block it for good),
+    // and the descriptor's own type is what counts, since the name may change in between.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return file;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         return file;
     }
-    struct stat info;
-    // Directories and devices open fine but are not files whose bytes can be edited.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return file;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return file;
     }

@@ -18,7 +18,8 @@ public:
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
 
-    // Opens path read-only and takes the lock; IsOpen() tells whether both worked.
+    // Opens path read-only and takes the lock; IsOpen() tells whether both worked. Only a regular file is
+    // opened, and the call never blocks: a FIFO, socket, device or directory is refused at once.
     static LockedFile Open(const std::string& path, Lock lock);
 
     bool IsOpen() const { return fd_ >= 0; }

@@ -42,6 +42,8 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -896,10 +898,12 @@ QFont CMainFrame::FontFromDescription(const LogFont& d) {
     }
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
-    int height = d.height == 0 ? -16 : d.height;
+    const int64_t height = d.height == 0 ? -16 : d.height;
     // A negative height is the character height; a positive one the cell height, of which the character
-    // takes about seven eighths.
-    font.setPixelSize(height < 0 ? -height : std::max(1, height * 7 / 8));
+    // takes about seven eighths. A hand-edited extreme is held to sizes a screen can show.
+    const int64_t kLargestPixelSize = 512;
+    const int64_t pixels = height < 0 ? -height : height * 7 / 8;
+    font.setPixelSize(static_cast<int>(std::clamp<int64_t>(pixels, 1, kLargestPixelSize)));
     font.setWeight(d.weight >= 600 ? QFont::Bold : QFont::Normal);
     font.setItalic(d.italic != 0);
     return font;
