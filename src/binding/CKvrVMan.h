@@ -48,6 +48,9 @@ public:
                          int32_t scope) override;
     std::string GetVariableType(const std::string& path) override;
     int64_t ReadVariable(const std::string& path, void* buffer, int64_t bufferSize) override;
+    // The ordinary variables may be read and written through their records: the two operations above answer
+    // for them exactly as the engine's registry does and turn to the symbols only for names it does not know.
+    bool DirectAccess() const override { return true; }
 
     // --- plain fields ---
     void SetBindNext(int32_t flag) { bindNext = flag; }

@@ -1,6 +1,8 @@
 #include "engine/CCalcManager.h"
 
 #include "engine/CVariableManager.h"
+#include "engine/FastPaths.h"
+#include "engine/ScriptNames.h"
 #include "engine/ScriptOperators.h"
 #include "engine/StackGuard.h"
 
@@ -33,39 +35,25 @@ bool HasUnaryTwin(size_t row) {
     return row == 30 || row == 32 || row == 34 || row == 36;
 }
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsNameChar(char c) {
-    return IsAsciiLetter(c) || IsDigit(c) || c == '_';
-}
-
-// Longest name the evaluator reads; the rest is read as what follows.
-constexpr size_t kMaxName = 101;
+using ScriptNames::IsAsciiLetter;
+using ScriptNames::IsDigit;
 
 std::string ReadName(const char* p, bool dbcs) {
-    std::string name;
-    while (name.size() < kMaxName) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (IsNameChar(static_cast<char>(c))) {
-            name += static_cast<char>(c);
-            ++p;
-        } else if (dbcs && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && p[1] != '\0') {
-            name.append(p, 2);
-            p += 2;
-        } else {
-            break;
-        }
-    }
-    return name;
+    return ScriptNames::Read(p, dbcs);
 }
 
 } // namespace
 
-CCalcManager::CCalcManager() = default;
+CCalcManager::CCalcManager() : compiledPaths(FastPaths::Enabled()) {}
+
+void CCalcManager::SetVariableManager(CVariableManager* v) {
+    // Compiled forms remember what the registry answered.
+    if (v != variables) {
+        expressions.Clear();
+    }
+    variables = v;
+    direct = v && v->DirectAccess();
+}
 
 CCalcManager::~CCalcManager() = default;
 
@@ -119,8 +107,12 @@ bool CCalcManager::IsOperatorFunction(const std::string& word) {
 }
 
 ScriptValue CCalcManager::Evaluate(const ScriptValue& input) {
+    if (compiledPaths && expressions.Holds(input.cursor)) {
+        if (const CompiledSequence* s = CompiledFor(input.cursor, input.level, 0)) {
+            return RunSequence(*s);
+        }
+    }
     ScriptValue v(input.cursor, input.level);
-    const int32_t bound = input.level;
     if (depth == 0) {
         exprStart = v.cursor;
     }
@@ -129,6 +121,12 @@ ScriptValue CCalcManager::Evaluate(const ScriptValue& input) {
         return v;
     }
     ++depth;
+    TextLoop(v, input.level);
+    --depth;
+    return v;
+}
+
+void CCalcManager::TextLoop(ScriptValue& v, int32_t bound) {
     while (v.error == 0) {
         const char* p = v.cursor;
         char c = *p;
@@ -178,8 +176,6 @@ ScriptValue CCalcManager::Evaluate(const ScriptValue& input) {
         }
         v = std::move(result);
     }
-    --depth;
-    return v;
 }
 
 ScriptValue CCalcManager::RightOperand(const ScriptValue& left) {
@@ -438,7 +434,10 @@ ScriptValue CCalcManager::ReadVariablePath(const char* p) {
     if (!variables) {
         return ScriptValue::Error(5, p);
     }
-    std::string path;
+    return ReadPathParts(std::string(), p);
+}
+
+ScriptValue CCalcManager::ReadPathParts(std::string path, const char* p) {
     while (true) {
         std::string name = ReadName(p, true);
         if (name.empty()) {
@@ -471,6 +470,17 @@ ScriptValue CCalcManager::ReadVariablePath(const char* p) {
         }
         break;
     }
+    return ReadPathType(path, p);
+}
+
+ScriptValue CCalcManager::ContinuePath(std::string path, const char* p) {
+    if (*p == '.') {
+        return ReadPathParts(path + '.', p + 1);
+    }
+    return ReadPathType(path, p);
+}
+
+ScriptValue CCalcManager::ReadPathType(const std::string& path, const char* p) {
     std::string type = variables->GetVariableType(path);
     if (type.empty()) {
         return ScriptValue::Error(5, p);
@@ -546,6 +556,8 @@ int CCalcManager::RegisterFunction(const std::string& name, const std::string& r
     f->bodyText = bodyText;
     f->bodyStart = bodyStart;
     f->textEnd = textEnd;
+    f->returnKind = KindOfTypeName(f->returnType);
+    ++functionsVersion;
     functionIndex[name] = f.get();
     functions.push_back(std::move(f));
     return 1;

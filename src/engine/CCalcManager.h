@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CExpressionCache.h"
 #include "engine/ScriptValue.h"
 
 #include <cstdint>
@@ -11,6 +12,9 @@
 
 class CFlowManager;
 class CVariableManager;
+struct StatementRecord;
+struct CompiledSequence;
+struct VariableRecord;
 
 // One row of the operator table: the text that invokes it, its id and its precedence (higher binds tighter).
 struct OperatorRow {
@@ -28,6 +32,10 @@ struct UserFunction {
     const char* bodyText = nullptr;
     int64_t bodyStart = 0;
     int64_t textEnd = -1;
+    // KindOfTypeName(returnType), which the returned value is converted to.
+    int32_t returnKind = KindNone;
+    // The interpreter's record of the body's first statement (cleared with the compiled forms).
+    mutable StatementRecord* bodyFirst = nullptr;
 };
 
 // The expression evaluator. It works on compacted text (no blanks, no comments outside strings)
@@ -66,7 +74,7 @@ public:
     UserFunction* FindFunction(const std::string& name) const;
 
     void SetFlowManager(CFlowManager* f) { flow = f; }
-    void SetVariableManager(CVariableManager* v) { variables = v; }
+    void SetVariableManager(CVariableManager* v);
     CVariableManager* GetVariableManager() const { return variables; }
     // Where the internal consistency messages go (the editor shows them in a message box).
     void SetMessageHandler(std::function<void(const std::string&)> handler) {
@@ -80,6 +88,33 @@ public:
     // The base operator table, in its order.
     static const OperatorRow* BaseTable(size_t& count);
 
+    // Compiled evaluation. An expression text kept here (KeepExpression) is evaluated through its compiled
+    // form, with the same result as from the text; texts held elsewhere are evaluated from the text. The
+    // operator table must answer by the text alone (FindOperator at the same position of the same text always
+    // gives the same row). The interpreter keeps the texts of the statements it runs and clears everything at
+    // the start of each run.
+    bool CompiledPaths() const { return compiledPaths; }
+    const char* KeepExpression(const std::string& compacted) { return expressions.Keep(compacted); }
+    void ClearCompiled() {
+        expressions.Clear();
+        for (auto& f : functions) {
+            f->bodyFirst = nullptr;
+        }
+    }
+    const CExpressionCache& Compiled() const { return expressions; }
+    // Evaluates a kept expression through its compiled form, which program caches (it is found or compiled
+    // when null or out of date).
+    ScriptValue EvaluateKept(const char* kept, const CompiledSequence*& program);
+    // The same as a FastValue, for the interpreter, which looks at the value only to test it.
+    FastValue EvaluateKeptFast(const char* kept, const CompiledSequence*& program) {
+        if (compiledPaths && program && program->functionsVersion == functionsVersion) {
+            return RunSeq(*program);
+        }
+        return EvaluateKeptSlow(kept, program);
+    }
+    // Counts the registrations of script functions.
+    uint32_t FunctionsVersion() const { return functionsVersion; }
+
 protected:
     void ShowMessage(const std::string& text);
 
@@ -91,6 +126,42 @@ protected:
     std::unordered_map<std::string, UserFunction*> functionIndex;
 
 private:
+    // The evaluation loop from v's cursor with the given precedence bound, straight from the text.
+    void TextLoop(ScriptValue& v, int32_t bound);
+    // The compiled form of Evaluate(start, bound), compiled on first use; null when there is none (nesting
+    // beyond the compiler's depth).
+    const CompiledSequence* CompiledFor(const char* start, int32_t bound, int32_t compileDepth);
+    std::unique_ptr<CompiledSequence> Compile(const char* start, int32_t bound, int32_t compileDepth);
+    // Where an evaluation compiled as s leaves the cursor when it succeeds; null when that is not known.
+    static const char* PredictedEnd(const CompiledSequence* s);
+    const char* CompileOperator(CompiledStep& step, bool firstStep, int32_t compileDepth);
+    const char* CompileCall(CompiledStep& step, const UserFunction& f, const char* p, int32_t compileDepth);
+    const char* CompilePath(CompiledStep& step, const char* p, int32_t compileDepth);
+    ScriptValue RunSequence(const CompiledSequence& s);
+    // The compiled evaluation on FastValue: RunSeq runs a sequence (as Evaluate does), RunSub an operand
+    // (the compiled one when it is the one for cursor and bound, else through Evaluate).
+    FastValue RunSeq(const CompiledSequence& s);
+    FastValue EvaluateKeptSlow(const char* kept, const CompiledSequence*& program);
+    FastValue RunSub(const CompiledSequence* sub, const char* cursor, int32_t bound);
+    void ReadSimple(const CompiledStep& step, FastValue& v);
+    // CallFunction with the arguments evaluated through their compiled forms.
+    void CallCompiled(const CompiledStep& step, FastValue& v);
+    void RunOperatorStep(const CompiledStep& step, FastValue& v);
+    void RunBinary(const CompiledStep& step, FastValue& v);
+    void RunUnary(const CompiledStep& step, FastValue& v);
+    void RunAssign(const CompiledStep& step, FastValue& v);
+    void RunCompound(const CompiledStep& step, FastValue& v);
+    void RunIncDec(const CompiledStep& step, FastValue& v);
+    void RunParen(const CompiledStep& step, FastValue& v);
+    // Runs the operator's handler of the text evaluator on the current value.
+    void SlowOperator(const CompiledStep& step, FastValue& v);
+    // The record and element of a value's simple name, when the registry allows direct access and the name
+    // denotes an element of a variable with a kind; false otherwise.
+    bool ResolveDirect(const CompiledStep& nameStep, int32_t index, VariableRecord*& record, int64_t& offset);
+    bool UseDirect() const { return direct; }
+    std::string NameOf(const FastValue& v) const;
+    ScriptValue ToScript(FastValue&& v) const;
+    static FastValue FromScript(ScriptValue&& v);
     ScriptValue RunOperator(const OperatorRow& row, const ScriptValue& left, const char* opPos);
     ScriptValue RightOperand(const ScriptValue& left);
     ScriptValue ReadNumber(const char* p);
@@ -98,12 +169,21 @@ private:
     ScriptValue ReadStringLiteral(const char* p);
     ScriptValue ReadNameValue(const char* p);
     ScriptValue ReadVariablePath(const char* p);
+    ScriptValue ReadPathParts(std::string path, const char* p);
+    ScriptValue ReadPathType(const std::string& path, const char* p);
     ScriptValue ReadTyped(const std::string& path, const std::string& type, const char* cursor);
     ScriptValue CallFunction(const UserFunction& f, const char* p);
     ScriptValue StoreArgument(const std::string& type, const std::string& name, const ScriptValue& arg);
     ScriptValue Assign(const ScriptValue& left);
     ScriptValue CompoundAssign(int32_t id, const ScriptValue& left);
     ScriptValue IncrementDecrement(int32_t id, const ScriptValue& current);
+    // The same with the right operand (the operand of a prefix "++" or "--") already evaluated.
+    ScriptValue AssignRight(const ScriptValue& left, const ScriptValue& right);
+    ScriptValue CompoundRight(int32_t id, const ScriptValue& left, const ScriptValue& right);
+    ScriptValue IncrementDecrementOperand(int32_t id, const ScriptValue& current, const ScriptValue& operand);
+    // Continues reading a variable path whose first part (the path so far) ends before p, as ReadVariablePath
+    // does.
+    ScriptValue ContinuePath(std::string path, const char* p);
     ScriptValue Dereference(const ScriptValue& left, const char* opPos);
     ScriptValue AddressOfOperand(const ScriptValue& left);
     ScriptValue PointerArithmetic(bool add, const ScriptValue& left, const ScriptValue& right);
@@ -116,4 +196,11 @@ private:
 
     int32_t callDepth = 0;
     std::function<void(const std::string&)> messageHandler;
+    bool compiledPaths = true;
+    uint32_t functionsVersion = 0;
+    // The registry allows direct access to its variables (CVariableManager::DirectAccess).
+    bool direct = false;
+    // StackGuard::Floor() of the thread running the outermost compiled evaluation.
+    uintptr_t stackFloor = 0;
+    CExpressionCache expressions;
 };

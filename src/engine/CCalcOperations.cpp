@@ -76,6 +76,10 @@ ScriptValue CCalcManager::Assign(const ScriptValue& left) {
     if (right.error) {
         return right;
     }
+    return AssignRight(left, right);
+}
+
+ScriptValue CCalcManager::AssignRight(const ScriptValue& left, const ScriptValue& right) {
     std::string type = left.name.empty() ? std::string() : variables->GetVariableType(left.name);
     if (type.empty()) {
         return ScriptValue::Error(5, right.cursor);
@@ -108,6 +112,10 @@ ScriptValue CCalcManager::CompoundAssign(int32_t id, const ScriptValue& left) {
     if (right.error) {
         return right;
     }
+    return CompoundRight(id, left, right);
+}
+
+ScriptValue CCalcManager::CompoundRight(int32_t id, const ScriptValue& left, const ScriptValue& right) {
     ScriptValue result;
     if (left.kind == KindPointer) {
         if (id == 38 || id == 39) {
@@ -145,7 +153,6 @@ ScriptValue CCalcManager::CompoundAssign(int32_t id, const ScriptValue& left) {
 }
 
 ScriptValue CCalcManager::IncrementDecrement(int32_t id, const ScriptValue& current) {
-    const bool increment = id == 36;
     const bool postfix = current.kind != KindVoid;
     ScriptValue operand = current;
     if (!postfix) {
@@ -154,6 +161,13 @@ ScriptValue CCalcManager::IncrementDecrement(int32_t id, const ScriptValue& curr
             return operand;
         }
     }
+    return IncrementDecrementOperand(id, current, operand);
+}
+
+ScriptValue CCalcManager::IncrementDecrementOperand(int32_t id, const ScriptValue& current,
+                                                    const ScriptValue& operand) {
+    const bool increment = id == 36;
+    const bool postfix = current.kind != KindVoid;
     ScriptValue one = ScriptValue::Integer(KindChar, 1);
     one.cursor = operand.cursor;
     ScriptValue updated;

@@ -31,26 +31,15 @@ bool IsTrue(const ScriptValue& v) {
 
 bool CFlowManager::FindBody(ExecContext& ctx, int64_t pos, int64_t& start, int64_t& last, bool& braced,
                             int32_t missingSemicolon) {
-    int64_t b = SkipBlanks(ctx, pos);
-    if (b <= ctx.end && ctx.text[b] == '{') {
-        int64_t close = FindMatching(ctx, '{', b, ctx.end);
-        if (close < 0) {
-            Fail(ctx, 4, b);
-            return false;
-        }
-        start = b + 1;
-        last = close;
-        braced = true;
-        return true;
-    }
-    int64_t semi = FindText(ctx, ";", b, ctx.end);
-    if (semi < 0) {
-        Fail(ctx, missingSemicolon, b > ctx.end ? ctx.pos : b);
+    BodyRange body;
+    AnalysisFault fault;
+    if (!AnalyseBody(ctx, pos, missingSemicolon, body, fault)) {
+        Fail(ctx, fault.code, fault.pos);
         return false;
     }
-    start = b;
-    last = semi;
-    braced = false;
+    start = body.start;
+    last = body.last;
+    braced = body.braced;
     return true;
 }
 
@@ -73,69 +62,61 @@ void CFlowManager::FinishLoop(ExecContext& ctx, int64_t n, int64_t statementPos)
 }
 
 void CFlowManager::DoIf(ExecContext& ctx, ScriptValue* returnSlot) {
+    StatementRecord* r = CurrentRecord(ctx);
+    std::vector<IfBranch> local;
+    if (r && !r->analysed) {
+        AnalyseIf(ctx, r->branches);
+        r->analysed = true;
+    } else if (!r) {
+        AnalyseIf(ctx, local);
+    }
+    std::vector<IfBranch>& branches = r ? r->branches : local;
     const char* t = ctx.text;
     variables->EnterScope();
     bool chosen = false;
     int64_t chosenStart = -1;
     bool chosenBraced = false;
     int64_t chainEnd = -1;
-    int64_t p = ctx.pos; // at "if"
-    while (ctx.error == 0) {
-        int64_t open = SkipBlanks(ctx, p + 2);
-        if (open > ctx.end || t[open] != '(') {
-            Fail(ctx, 4, p);
-            break;
-        }
-        int64_t close = FindMatching(ctx, '(', open, ctx.end);
-        if (close < 0) {
-            Fail(ctx, 4, open);
+    StatementRecord** chosenFirst = nullptr;
+    for (IfBranch& b : branches) {
+        if (b.preFault.code) {
+            Fail(ctx, b.preFault.code, b.preFault.pos);
             break;
         }
         bool condition = false;
-        if (!chosen) {
-            ScriptValue v = EvaluateRange(ctx, open + 1, close - 1, false);
-            if (v.error) {
-                Fail(ctx, v.error, v.cursor ? v.cursor - t : p);
-                break;
+        if (!b.isElse && !chosen) {
+            if (r) {
+                FastValue v = EvaluateExpressionFast(ctx, b.condition);
+                if (v.error) {
+                    Fail(ctx, v.error, v.cursor ? v.cursor - t : b.at);
+                    break;
+                }
+                condition = IsTrue(v);
+            } else {
+                ScriptValue v = EvaluateExpression(ctx, b.condition, false);
+                if (v.error) {
+                    Fail(ctx, v.error, v.cursor ? v.cursor - t : b.at);
+                    break;
+                }
+                condition = ::IsTrue(v);
             }
-            condition = IsTrue(v);
         }
-        int64_t start = 0;
-        int64_t last = 0;
-        bool braced = false;
-        if (!FindBody(ctx, close + 1, start, last, braced, 9)) {
+        if (b.bodyFault.code) {
+            Fail(ctx, b.bodyFault.code, b.bodyFault.pos);
             break;
         }
-        if (!chosen && condition) {
+        if (!chosen && (b.isElse || condition)) {
             chosen = true;
-            chosenStart = start;
-            chosenBraced = braced;
+            chosenStart = b.body.start;
+            chosenBraced = b.body.braced;
+            chosenFirst = r ? &b.bodyFirst : nullptr;
         }
-        chainEnd = last;
-        // The else test looks at four bytes only: "elseValue = 1;" is an else branch.
-        int64_t q = SkipBlanks(ctx, last + 1);
-        if (q + 3 > ctx.end || std::memcmp(t + q, "else", 4) != 0) {
-            break;
-        }
-        int64_t r = SkipBlanks(ctx, q + 4);
-        if (r + 1 <= ctx.end && t[r] == 'i' && t[r + 1] == 'f' &&
-            (r + 2 > ctx.end || !IsNameChar(t[r + 2]))) {
-            p = r;
-            continue;
-        }
-        if (!FindBody(ctx, q + 4, start, last, braced, 9)) {
-            break;
-        }
-        if (!chosen) {
-            chosen = true;
-            chosenStart = start;
-            chosenBraced = braced;
-        }
-        chainEnd = last;
-        break;
+        chainEnd = b.body.last;
     }
     if (ctx.error == 0) {
         if (chosen) {
+            // The chosen body runs to the end of the whole chain; its first record is kept with the branch.
+            entryHint = chosenFirst;
             RunNested(ctx, chosenStart, chainEnd, chosenBraced ? -1 : 1, returnSlot);
         }
         if (ctx.error == 0) {
@@ -148,34 +129,50 @@ void CFlowManager::DoIf(ExecContext& ctx, ScriptValue* returnSlot) {
 void CFlowManager::DoWhile(ExecContext& ctx, ScriptValue* returnSlot) {
     const int64_t stmt = ctx.pos;
     const char* t = ctx.text;
-    int64_t open = SkipBlanks(ctx, stmt + 5);
-    if (open > ctx.end || t[open] != '(') {
-        Fail(ctx, 12, stmt);
+    StatementRecord* r = CurrentRecord(ctx);
+    LoopAnalysis local;
+    if (r && !r->analysed) {
+        AnalyseWhile(ctx, r->loop);
+        r->analysed = true;
+    } else if (!r) {
+        AnalyseWhile(ctx, local);
+    }
+    LoopAnalysis& a = r ? r->loop : local;
+    if (a.fault.code) {
+        Fail(ctx, a.fault.code, a.fault.pos);
         return;
     }
-    int64_t close = FindMatching(ctx, '(', open, ctx.end);
-    if (close < 0 || close == open + 1) {
-        Fail(ctx, 4, open);
-        return;
+    // The condition is evaluated many times: it is kept even for a loop that runs once.
+    if (compiledPaths && !a.condition.kept) {
+        a.condition.kept = KeptRange(ctx, a.condition.from, a.condition.to, true);
     }
-    std::string condition = CompactExpression(t + open + 1, close - open - 1) + ";";
-    int64_t start = 0;
-    int64_t last = 0;
-    bool braced = false;
-    if (!FindBody(ctx, close + 1, start, last, braced, 9)) {
-        return;
-    }
+    const std::string condition =
+        a.condition.kept
+            ? std::string()
+            : CompactExpression(t + a.condition.from, a.condition.to - a.condition.from + 1) + ";";
+    const BodyRange body = a.body;
     int64_t n = 0;
     while (!LoopLimitReached(n) && ctx.breakCount == 0 && ctx.returnCount == 0 && !IsAborted()) {
-        ScriptValue v = calc->Evaluate(ScriptValue(condition.c_str() + 1, 0));
-        if (v.error) {
-            Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
-            break;
+        bool running = false;
+        if (a.condition.kept) {
+            FastValue v = calc->EvaluateKeptFast(a.condition.kept, a.condition.program);
+            if (v.error) {
+                Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
+                break;
+            }
+            running = IsTrue(v);
+        } else {
+            ScriptValue v = EvaluateText(nullptr, condition);
+            if (v.error) {
+                Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
+                break;
+            }
+            running = ::IsTrue(v);
         }
-        bool running = IsTrue(v);
         if (running) {
             variables->EnterScope();
-            RunLoopBody(ctx, start, last, braced, returnSlot);
+            entryHint = r ? &a.bodyFirst : nullptr;
+            RunLoopBody(ctx, body.start, body.last, body.braced, returnSlot);
             variables->LeaveScope();
         }
         ++n;
@@ -185,7 +182,7 @@ void CFlowManager::DoWhile(ExecContext& ctx, ScriptValue* returnSlot) {
     }
     FinishLoop(ctx, n, stmt);
     if (ctx.error == 0) {
-        ctx.pos = last + 1;
+        ctx.pos = body.last + 1;
     }
 }
 
@@ -193,50 +190,68 @@ void CFlowManager::DoFor(ExecContext& ctx) {
     ScriptValue* returnSlot = forReturnSlot;
     const int64_t stmt = ctx.pos;
     const char* t = ctx.text;
-    int64_t open = SkipBlanks(ctx, stmt + 3);
-    if (open > ctx.end || t[open] != '(') {
-        Fail(ctx, 12, stmt);
+    StatementRecord* r = CurrentRecord(ctx);
+    LoopAnalysis local;
+    if (r && !r->analysed) {
+        AnalyseFor(ctx, r->loop);
+        r->analysed = true;
+    } else if (!r) {
+        AnalyseFor(ctx, local);
+    }
+    LoopAnalysis& a = r ? r->loop : local;
+    if (a.fault.code) {
+        Fail(ctx, a.fault.code, a.fault.pos);
         return;
     }
-    int64_t close = FindMatching(ctx, '(', open, ctx.end);
-    if (close < 0) {
-        Fail(ctx, 4, open);
-        return;
+    if (compiledPaths && !a.condition.kept) {
+        a.condition.kept = KeptRange(ctx, a.condition.from, a.condition.to, false);
+        a.step.kept = KeptRange(ctx, a.step.from, a.step.to, true);
     }
-    int64_t first = FindText(ctx, ";", open + 1, close - 1);
-    int64_t second = first < 0 ? -1 : FindText(ctx, ";", first + 1, close - 1);
-    if (second < 0) {
-        Fail(ctx, 9, stmt);
-        return;
-    }
-    std::string condition = CompactExpression(t + first + 1, second - first);
-    std::string step = CompactExpression(t + second + 1, close - second - 1) + ";";
-    int64_t start = 0;
-    int64_t last = 0;
-    bool braced = false;
-    if (!FindBody(ctx, close + 1, start, last, braced, 9)) {
-        return;
-    }
+    const std::string condition =
+        a.condition.kept ? std::string()
+                         : CompactExpression(t + a.condition.from, a.condition.to - a.condition.from + 1);
+    const std::string step =
+        a.step.kept ? std::string() : CompactExpression(t + a.step.from, a.step.to - a.step.from + 1) + ";";
+    const BodyRange body = a.body;
     variables->EnterScope();
-    RunNested(ctx, open + 1, first, 1, nullptr);
+    RunNested(ctx, a.initFrom, a.initEnd, 1, nullptr);
     int64_t n = 0;
     while (ctx.error == 0 && !LoopLimitReached(n) && ctx.breakCount == 0 && ctx.returnCount == 0 &&
            !IsAborted()) {
         variables->EnterScope();
-        ScriptValue v = calc->Evaluate(ScriptValue(condition.c_str() + 1, 0));
-        if (v.error) {
-            Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
-            variables->LeaveScope();
-            break;
+        bool running = false;
+        if (a.condition.kept) {
+            FastValue v = calc->EvaluateKeptFast(a.condition.kept, a.condition.program);
+            if (v.error) {
+                Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
+                variables->LeaveScope();
+                break;
+            }
+            running = IsTrue(v);
+        } else {
+            ScriptValue v = EvaluateText(nullptr, condition);
+            if (v.error) {
+                Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - t : stmt);
+                variables->LeaveScope();
+                break;
+            }
+            running = ::IsTrue(v);
         }
-        bool running = IsTrue(v);
         if (running) {
-            RunLoopBody(ctx, start, last, braced, returnSlot);
+            entryHint = r ? &a.bodyFirst : nullptr;
+            RunLoopBody(ctx, body.start, body.last, body.braced, returnSlot);
             // A break or return leaves the loop before its step, as in C.
             if (ctx.error == 0 && ctx.breakCount == 0 && ctx.returnCount == 0) {
-                ScriptValue s = calc->Evaluate(ScriptValue(step.c_str() + 1, 0));
-                if (s.error) {
-                    Fail(ctx, s.error, InText(ctx, s.cursor) ? s.cursor - t : stmt);
+                if (a.step.kept) {
+                    FastValue s = calc->EvaluateKeptFast(a.step.kept, a.step.program);
+                    if (s.error) {
+                        Fail(ctx, s.error, InText(ctx, s.cursor) ? s.cursor - t : stmt);
+                    }
+                } else {
+                    ScriptValue s = EvaluateText(nullptr, step);
+                    if (s.error) {
+                        Fail(ctx, s.error, InText(ctx, s.cursor) ? s.cursor - t : stmt);
+                    }
                 }
             }
         }
@@ -249,7 +264,7 @@ void CFlowManager::DoFor(ExecContext& ctx) {
     FinishLoop(ctx, n, stmt);
     variables->LeaveScope();
     if (ctx.error == 0) {
-        ctx.pos = last + 1;
+        ctx.pos = body.last + 1;
     }
 }
 
@@ -333,8 +348,19 @@ void CFlowManager::DoSwitch(ExecContext& ctx, ScriptValue* returnSlot) {
     if (NewSwitchTable(identity) && !AnalyseSwitch(ctx, identity, stmt)) {
         return;
     }
-    std::string selector = std::string(1, '\0') + GetSwitchSelector(identity);
-    ScriptValue v = calc->Evaluate(ScriptValue(selector.c_str() + 1, 0));
+    const char* kept = nullptr;
+    std::string selector;
+    if (compiledPaths) {
+        auto found = keptSelectors.find(identity);
+        if (found == keptSelectors.end()) {
+            found = keptSelectors.emplace(identity, calc->KeepExpression('\0' + GetSwitchSelector(identity)))
+                        .first;
+        }
+        kept = found->second;
+    } else {
+        selector = std::string(1, '\0') + GetSwitchSelector(identity);
+    }
+    ScriptValue v = EvaluateText(kept, selector);
     if (!v.error) {
         ConvertTo(v, KindInt);
     }

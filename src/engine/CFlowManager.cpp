@@ -2,6 +2,7 @@
 
 #include "engine/CCalcManager.h"
 #include "engine/CVariableManager.h"
+#include "engine/FastPaths.h"
 #include "engine/ScriptFile.h"
 #include "engine/StackGuard.h"
 
@@ -17,7 +18,60 @@ bool IsNameChar(char c) {
 
 } // namespace
 
-CFlowManager::CFlowManager() = default;
+int CFlowManager::Dispatch(const ExecContext& ctx, const std::string& word, int64_t p, int8_t& keyword) {
+    keyword = 0;
+    if (!word.empty() && variables->TypeSize(word) >= 0) {
+        const int kind = ClassifyDeclaration(ctx, p);
+        return kind == 0 ? 1 : kind == 1 ? 2 : 3;
+    }
+    if (!word.empty() && (calc->IsOperatorFunction(word) || calc->FindFunction(word))) {
+        return 4;
+    }
+    keyword = KeywordOf(word);
+    return keyword ? 5 : 6;
+}
+
+int CFlowManager::Dispatch(const ExecContext& ctx, StatementRecord& r) {
+    if (r.dispatch != 0 && r.dispatchTypes == variables->TypesVersion() &&
+        r.dispatchFunctions == calc->FunctionsVersion()) {
+        return r.dispatch;
+    }
+    int dispatch = 0;
+    if (IsTypeWord(r)) {
+        if (r.declarationKind < 0) {
+            r.declarationKind = static_cast<int8_t>(ClassifyDeclaration(ctx, r.start));
+        }
+        dispatch = r.declarationKind == 0 ? 1 : r.declarationKind == 1 ? 2 : 3;
+    } else if (!r.word.empty() && (r.operatorFunction || IsFunctionWord(r))) {
+        dispatch = 4;
+    } else {
+        dispatch = r.keyword ? 5 : 6;
+    }
+    r.dispatch = static_cast<int8_t>(dispatch);
+    r.dispatchTypes = variables->TypesVersion();
+    r.dispatchFunctions = calc->FunctionsVersion();
+    return dispatch;
+}
+
+int8_t CFlowManager::KeywordOf(const std::string& word) {
+    static const struct {
+        const char* text;
+        int8_t keyword;
+    } keywords[] = {
+        {"const", 1}, {"struct", 2},  {"if", 3},      {"while", 4}, {"for", 5},     {"switch", 6},
+        {"case", 7},  {"default", 7}, {"typedef", 8}, {"break", 9}, {"return", 10},
+    };
+    for (const auto& k : keywords) {
+        if (word == k.text) {
+            return k.keyword;
+        }
+    }
+    return 0;
+}
+
+CFlowManager::CFlowManager()
+    : compiledPaths(FastPaths::Enabled()),
+      compileTopLevel(FastPaths::GetMode() == FastPaths::Mode::kCompiledEverywhere) {}
 
 CFlowManager::~CFlowManager() = default;
 
@@ -52,15 +106,56 @@ bool CFlowManager::InText(const ExecContext& ctx, const char* p) const {
 
 ScriptValue CFlowManager::EvaluateRange(const ExecContext& ctx, int64_t from, int64_t to,
                                         bool appendSemicolon) {
-    std::string text = CompactExpression(ctx.text + from, to >= from ? to - from + 1 : 0);
-    if (appendSemicolon) {
-        text += ';';
+    // Statements at the top level of a file run once; their expressions are not worth keeping.
+    const char* kept = runDepth > 1 || compileTopLevel ? KeptRange(ctx, from, to, appendSemicolon) : nullptr;
+    ScriptValue v;
+    if (kept) {
+        v = calc->Evaluate(ScriptValue(kept, 0));
+    } else {
+        std::string text = CompactExpression(ctx.text + from, to >= from ? to - from + 1 : 0);
+        if (appendSemicolon) {
+            text += ';';
+        }
+        v = calc->Evaluate(ScriptValue(text.c_str() + 1, 0));
     }
-    ScriptValue v = calc->Evaluate(ScriptValue(text.c_str() + 1, 0));
     if (!InText(ctx, v.cursor)) {
         v.cursor = nullptr;
     }
     return v;
+}
+
+const char* CFlowManager::KeptRange(const ExecContext& ctx, int64_t from, int64_t to, bool appendSemicolon) {
+    if (!compiledPaths || !calc) {
+        return nullptr;
+    }
+    const int64_t length = to >= from ? to - from + 1 : 0;
+    const RangeKey key{ctx.text + from, length, appendSemicolon};
+    auto found = keptRanges.find(key);
+    if (found != keptRanges.end()) {
+        return found->second;
+    }
+    std::string text = CompactExpression(ctx.text + from, length);
+    if (appendSemicolon) {
+        text += ';';
+    }
+    const char* kept = calc->KeepExpression(text);
+    keptRanges.emplace(key, kept);
+    return kept;
+}
+
+ScriptValue CFlowManager::EvaluateText(const char* kept, const std::string& text) {
+    return calc->Evaluate(ScriptValue(kept ? kept : text.c_str() + 1, 0));
+}
+
+void CFlowManager::ClearCompiled() {
+    current = nullptr;
+    recentRecords.fill(nullptr);
+    records.clear();
+    keptRanges.clear();
+    keptSelectors.clear();
+    if (calc) {
+        calc->ClearCompiled();
+    }
 }
 
 void CFlowManager::RunNested(ExecContext& ctx, int64_t from, int64_t end, int64_t limit,
@@ -87,67 +182,130 @@ int32_t CFlowManager::RunStatements(ExecContext& ctx, int64_t limit, ScriptValue
     }
     if (runDepth >= kMaxRunDepth || StackGuard::NearLimit() || !calc || !variables) {
         Fail(ctx, 11, ctx.pos);
+    } else if (runDepth == 0 && calc->Depth() == 0) {
+        // A new run: the texts of the last one may have changed or gone.
+        ClearCompiled();
     }
     ++runDepth;
+    // Statements in bodies may run many times: their records keep what was read from the text.
+    const bool useRecords = compiledPaths && (runDepth > 1 || compileTopLevel);
+    StatementRecord* previous = nullptr;
+    std::string readWord;
+    // A loop that runs this range again keeps where its first record is.
+    StatementRecord** first = entryHint;
+    entryHint = nullptr;
     int64_t count = 0;
     while (ctx.pos <= ctx.end && ctx.error == 0 && (limit < 0 || count < limit) && ctx.breakCount == 0 &&
            ctx.returnCount == 0 && !IsAborted()) {
-        const int64_t p = SkipBlanks(ctx, ctx.pos);
+        StatementRecord* rec = nullptr;
+        int64_t p = 0;
+        if (useRecords) {
+            StatementRecord* next = previous ? previous->next : first ? *first : nullptr;
+            rec = next && next->pos == ctx.pos && next->text == ctx.text && next->end == ctx.end
+                      ? next
+                      : RecordAt(ctx, ctx.pos);
+            if (previous) {
+                previous->next = rec;
+            } else if (first) {
+                *first = rec;
+            }
+            p = rec->start;
+        } else {
+            p = SkipBlanks(ctx, ctx.pos);
+        }
         if (p > ctx.end) {
             ctx.pos = p;
             break;
         }
         ctx.pos = p;
-        const std::string word = ReadName(ctx, p, dbcsNames != 0);
+        if (!rec) {
+            readWord = ReadName(ctx, p, dbcsNames != 0);
+        }
+        const std::string& word = rec ? rec->word : readWord;
         const char c = ctx.text[p];
         bool endsCall = false;
-        if (!word.empty() && variables->TypeSize(word) >= 0) {
-            int kind = ClassifyDeclaration(ctx, p);
-            if (kind == 0) {
-                DoDeclaration(ctx, std::string(), 0);
-            } else if (kind == 1) {
-                DoPrototype(ctx);
-            } else {
-                Fail(ctx, 31, p);
-            }
-        } else if (!word.empty() && (calc->IsOperatorFunction(word) || calc->FindFunction(word))) {
-            DoCallStatement(ctx);
-        } else if (word == "const") {
-            DoConst(ctx);
-        } else if (word == "struct") {
-            DoStruct(ctx);
-        } else if (word == "if") {
-            DoIf(ctx, returnSlot);
-        } else if (word == "while") {
-            DoWhile(ctx, returnSlot);
-        } else if (word == "for") {
-            forReturnSlot = returnSlot;
-            DoFor(ctx);
-        } else if (word == "switch") {
-            DoSwitch(ctx, returnSlot);
-        } else if (word == "case" || word == "default") {
-            DoCase(ctx);
-        } else if (word == "typedef") {
-            DoTypedef(ctx);
-        } else if (word == "break") {
-            ctx.pos = p + 5;
-            ++ctx.breakCount;
-        } else if (word == "return") {
-            DoReturn(ctx, returnSlot);
-            endsCall = true;
-        } else if (c == '*' || c == '+' || c == '-' || (!word.empty() && variables->FindVariable(word, -1))) {
-            DoExpression(ctx);
-        } else if (!word.empty()) {
-            Fail(ctx, 1, p);
-        } else if (c == '}') {
-            ctx.pos = p + 1;
-            endsCall = true;
-        } else if (c == '#') {
-            DoDirective(ctx);
-        } else if (c == ';') {
-            ctx.pos = p + 1;
+        current = rec;
+        int8_t keyword = 0;
+        int dispatch = 0;
+        if (rec) {
+            dispatch = rec->dispatch != 0 && rec->dispatchTypes == variables->TypesVersion() &&
+                               rec->dispatchFunctions == calc->FunctionsVersion()
+                           ? rec->dispatch
+                           : Dispatch(ctx, *rec);
         } else {
-            DoOtherStatement(ctx);
+            dispatch = Dispatch(ctx, word, p, keyword);
+        }
+        if (rec) {
+            keyword = rec->keyword;
+        }
+        switch (dispatch) {
+        case 1:
+            DoDeclaration(ctx, std::string(), 0);
+            break;
+        case 2:
+            DoPrototype(ctx);
+            break;
+        case 3:
+            Fail(ctx, 31, p);
+            break;
+        case 4:
+            DoCallStatement(ctx);
+            break;
+        case 5:
+            switch (keyword) {
+            case 1:
+                DoConst(ctx);
+                break;
+            case 2:
+                DoStruct(ctx);
+                break;
+            case 3:
+                DoIf(ctx, returnSlot);
+                break;
+            case 4:
+                DoWhile(ctx, returnSlot);
+                break;
+            case 5:
+                forReturnSlot = returnSlot;
+                DoFor(ctx);
+                break;
+            case 6:
+                DoSwitch(ctx, returnSlot);
+                break;
+            case 7:
+                DoCase(ctx);
+                break;
+            case 8:
+                DoTypedef(ctx);
+                break;
+            case 9:
+                ctx.pos = p + 5;
+                ++ctx.breakCount;
+                break;
+            default:
+                DoReturn(ctx, returnSlot);
+                endsCall = true;
+                break;
+            }
+            break;
+        default:
+            if (c == '*' || c == '+' || c == '-' ||
+                (!word.empty() &&
+                 (rec ? IsVariableWord(*rec) : variables->FindVariable(word, -1) != nullptr))) {
+                DoExpression(ctx);
+            } else if (!word.empty()) {
+                Fail(ctx, 1, p);
+            } else if (c == '}') {
+                ctx.pos = p + 1;
+                endsCall = true;
+            } else if (c == '#') {
+                DoDirective(ctx);
+            } else if (c == ';') {
+                ctx.pos = p + 1;
+            } else {
+                DoOtherStatement(ctx);
+            }
+            break;
         }
         ++count;
         if (ctx.error == 0) {
@@ -157,8 +315,18 @@ int32_t CFlowManager::RunStatements(ExecContext& ctx, int64_t limit, ScriptValue
                 Fail(ctx, 19, p);
                 break;
             }
-            ctx.pos = SkipBlanks(ctx, ctx.pos);
+            if (rec && rec->leftAt == ctx.pos) {
+                ctx.pos = rec->nextStart;
+            } else {
+                const int64_t left = ctx.pos;
+                ctx.pos = SkipBlanks(ctx, ctx.pos);
+                if (rec) {
+                    rec->leftAt = left;
+                    rec->nextStart = ctx.pos;
+                }
+            }
         }
+        previous = rec;
         if (endsCall) {
             break;
         }
@@ -173,9 +341,34 @@ int32_t CFlowManager::RunStatements(ExecContext& ctx, int64_t limit, ScriptValue
 // ---- expressions ----
 
 void CFlowManager::DoExpression(ExecContext& ctx) {
-    int64_t semi = FindText(ctx, ";", ctx.pos, ctx.end);
+    StatementRecord* r = CurrentRecord(ctx);
+    int64_t semi = 0;
+    if (r) {
+        if (r->semicolon == -2) {
+            r->semicolon = FindText(ctx, ";", ctx.pos, ctx.end);
+            r->expression.from = ctx.pos;
+            r->expression.to = r->semicolon - 1;
+            r->expression.semicolon = true;
+        }
+        semi = r->semicolon;
+    } else {
+        semi = FindText(ctx, ";", ctx.pos, ctx.end);
+    }
     if (semi < 0) {
         Fail(ctx, 9, ctx.pos);
+        return;
+    }
+    if (r) {
+        FastValue v = r->expression.kept ? calc->EvaluateKeptFast(r->expression.kept, r->expression.program)
+                                         : EvaluateExpressionFast(ctx, r->expression);
+        if (v.error && !InText(ctx, v.cursor)) {
+            v.cursor = nullptr;
+        }
+        if (v.error) {
+            Fail(ctx, v.error, v.cursor ? v.cursor - ctx.text : ctx.pos);
+            return;
+        }
+        ctx.pos = semi + 1;
         return;
     }
     ScriptValue v = EvaluateRange(ctx, ctx.pos, semi - 1, true);
@@ -484,16 +677,39 @@ void CFlowManager::DoPrototype(ExecContext& ctx) {
 
 void CFlowManager::DoReturn(ExecContext& ctx, ScriptValue* returnSlot) {
     const int64_t stmt = ctx.pos;
-    int64_t semi = FindToken(ctx, ";", stmt + 6, ctx.end);
+    StatementRecord* r = CurrentRecord(ctx);
+    int64_t semi = 0;
+    if (r) {
+        if (r->semicolon == -2) {
+            r->semicolon = FindToken(ctx, ";", stmt + 6, ctx.end);
+            r->expression.from = stmt + 6;
+            r->expression.to = r->semicolon - 1;
+            r->expression.semicolon = true;
+        }
+        semi = r->semicolon;
+    } else {
+        semi = FindToken(ctx, ";", stmt + 6, ctx.end);
+    }
     if (semi < 0) {
         Fail(ctx, 9, stmt);
         return;
     }
     ++ctx.returnCount;
-    std::string text = CompactExpression(ctx.text + stmt + 6, semi - stmt - 6);
-    if (text.size() > 1) {
-        text += ';';
-        ScriptValue v = calc->Evaluate(ScriptValue(text.c_str() + 1, 0));
+    if (r && !r->expression.kept) {
+        r->expression.kept = KeptRange(ctx, stmt + 6, semi - 1, true);
+    }
+    const char* kept = r ? r->expression.kept : nullptr;
+    if (kept && *kept == ';') {
+        // An empty expression compacts to ";" alone.
+        ctx.pos = semi + 1;
+        return;
+    }
+    std::string text;
+    if (!kept) {
+        text = CompactExpression(ctx.text + stmt + 6, semi - stmt - 6) + ";";
+    }
+    if (kept || text.size() > 2) {
+        ScriptValue v = kept ? calc->EvaluateKept(kept, r->expression.program) : EvaluateText(nullptr, text);
         if (v.error) {
             Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - ctx.text : stmt);
             return;
@@ -504,7 +720,7 @@ void CFlowManager::DoReturn(ExecContext& ctx, ScriptValue* returnSlot) {
         }
         v.cursor = nullptr;
         v.name.clear();
-        *returnSlot = v;
+        *returnSlot = std::move(v);
     }
     ctx.pos = semi + 1;
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <typeinfo>
 #include <unordered_set>
 
 namespace {
@@ -35,6 +36,20 @@ bool IsBlank(char c) {
 
 int64_t MaxOne(int64_t count) {
     return count < 1 ? 1 : count;
+}
+
+// Records kept for reuse at most.
+constexpr size_t kRecordPoolSize = 256;
+
+// The kind a read of a variable of this (typedef-resolved) type gives: the base kinds by name, a pointer for
+// a pointer to a base type (whose name no typedef can change), KindNone for structs and pointers to them.
+int32_t KindOfStoredType(const std::string& type) {
+    int32_t kind = KindOfTypeName(type);
+    if (kind == KindPointer) {
+        int32_t pointed = KindOfTypeName(type.substr(0, type.size() - 1));
+        return pointed >= KindChar && pointed <= KindString ? KindPointer : KindNone;
+    }
+    return kind == KindVoid ? KindNone : kind;
 }
 
 // The bytes a double becomes when stored as a value of the named type (SetNumber): the low bytes of a 32-bit
@@ -91,6 +106,7 @@ void CVariableManager::ResetTypes() {
     static const char* names[] = {"char",           "short",         "long",         "int",
                                   "unsigned",       "float",         "double",       "unsigned char",
                                   "unsigned short", "unsigned long", "unsigned int", "string"};
+    ++typesVersion;
     typedefNames.clear();
     typedefTargets.clear();
     typedefIndex.clear();
@@ -114,6 +130,7 @@ int CVariableManager::AddTypedef(const std::string& name, const std::string& tar
     }
     const std::string& targetsTarget = typedefTargets[t->second];
     std::string stored = targetsTarget.empty() ? target : targetsTarget;
+    ++typesVersion;
     typedefIndex[name] = typedefNames.size();
     typedefNames.push_back(name);
     typedefTargets.push_back(stored);
@@ -191,6 +208,7 @@ int CVariableManager::RegisterStruct(const std::string& name) {
     }
     auto s = std::make_unique<StructRecord>();
     s->name = name;
+    ++typesVersion;
     structIndex[name] = s.get();
     structs.push_back(std::move(s));
     return 1;
@@ -238,6 +256,7 @@ int CVariableManager::AddStructMember(const std::string& structName, const std::
     s->memberNames.push_back(member);
     s->memberTypes.push_back(resolved);
     s->memberCounts.push_back(static_cast<uint32_t>(count));
+    ++typesVersion;
     return 1;
 }
 
@@ -309,6 +328,7 @@ int64_t CVariableManager::LeafTypeSize(const std::string& type) const {
 void CVariableManager::ClearStructs() {
     structs.clear();
     structIndex.clear();
+    ++typesVersion;
 }
 
 void CVariableManager::ClearStructsNotInUse() {
@@ -339,6 +359,7 @@ void CVariableManager::ClearStructsNotInUse() {
         }
     }
     structs = std::move(kept);
+    ++typesVersion;
 }
 
 int64_t CVariableManager::StringSlotsOf(const std::string& type) const {
@@ -357,7 +378,8 @@ int32_t CVariableManager::NestingOf(const std::string& type) const {
 // ---- variables ----
 
 int64_t CVariableManager::Allocate(int64_t n) {
-    if (n < 0 || n > memoryLimit || used > memoryLimit - n) {
+    // The block and the strings' bytes share one budget.
+    if (n < 0 || n > MemoryLeft()) {
         return -1;
     }
     if (used + n > capacity) {
@@ -388,10 +410,12 @@ int CVariableManager::RegisterVariable(const std::string& type, const std::strin
     if (scope < 0) {
         scope = scopeLevel;
     }
-    if (FindVariable(name, scope)) {
+    const int32_t id = InternName(name);
+    if (FindVariableById(id, scope)) {
         return 0;
     }
-    int64_t elementSize = TypeSize(type);
+    const RegisteredType& info = RegisteredTypeOf(type);
+    const int64_t elementSize = info.elementSize;
     if (elementSize <= 0) {
         return 0;
     }
@@ -399,8 +423,8 @@ int CVariableManager::RegisterVariable(const std::string& type, const std::strin
     if (elementSize > memoryLimit / n) {
         return 0;
     }
-    std::string stored = ResolveTypedef(type);
-    int64_t slots = StringSlotsOf(stored);
+    const std::string& stored = info.stored;
+    const int64_t slots = info.stringIds;
     if (slots > 0 &&
         (slots > kMaxStringSlots / n || static_cast<int64_t>(strings.size()) > kMaxStringSlots - slots * n)) {
         return 0;
@@ -409,22 +433,95 @@ int CVariableManager::RegisterVariable(const std::string& type, const std::strin
     if (at < 0) {
         return 0;
     }
-    auto v = std::make_unique<VariableRecord>();
-    v->typeName = stored;
-    v->name = name;
+    std::unique_ptr<VariableRecord> v;
+    if (recordPool.empty()) {
+        v = std::make_unique<VariableRecord>();
+    } else {
+        v = std::move(recordPool.back());
+        recordPool.pop_back();
+    }
+    // A reused record often held the same names (a function's parameters).
+    if (v->typeName != stored) {
+        v->typeName = stored;
+    }
+    if (v->name != name) {
+        v->name = name;
+    }
     v->count = count;
     v->elementSize = elementSize;
     v->storage = at;
     v->flags = flags;
     v->scope = scope;
+    v->kind = info.kind;
     if (EndsWithStar(stored)) {
         int64_t null = -1;
         std::memcpy(memory + at, &null, 8);
     }
-    InitStorage(stored, at, count, 0);
-    variableIndex[name].push_back(variables.size());
+    // Only strings, and structs holding strings, have storage to initialise.
+    if (slots > 0) {
+        InitStorage(stored, at, count, 0);
+    }
+    v->nameId = id;
+    v->shadowed = newestByName[static_cast<size_t>(id)];
+    newestByName[static_cast<size_t>(id)] = static_cast<int32_t>(variables.size());
     variables.push_back(std::move(v));
+    ++visibility;
     return 1;
+}
+
+const CVariableManager::RegisteredType& CVariableManager::RegisteredTypeOf(const std::string& type) {
+    if (registeredTypesVersion != typesVersion) {
+        registeredTypes.clear();
+        recentTypes.fill(RecentType());
+        registeredTypesVersion = typesVersion;
+    }
+    // The same type names come again and again (a function's parameter types): the last few are looked at
+    // before the table.
+    RecentType& recent = recentTypes[(reinterpret_cast<uintptr_t>(&type) >> 4) % recentTypes.size()];
+    if (recent.info && recent.name == type) {
+        return *recent.info;
+    }
+    auto found = registeredTypes.find(type);
+    if (found != registeredTypes.end()) {
+        recent.name = type;
+        recent.info = &found->second;
+        return found->second;
+    }
+    RegisteredType info;
+    info.elementSize = TypeSize(type);
+    if (info.elementSize > 0) {
+        info.stored = ResolveTypedef(type);
+        info.stringIds = StringSlotsOf(info.stored);
+        info.kind = KindOfStoredType(info.stored);
+    }
+    return registeredTypes.emplace(type, std::move(info)).first->second;
+}
+
+int32_t CVariableManager::NameId(const std::string& name) const {
+    auto found = nameIds.find(name);
+    return found == nameIds.end() ? -1 : found->second;
+}
+
+int32_t CVariableManager::InternName(const std::string& name) {
+    RecentName& recent = recentNames[(reinterpret_cast<uintptr_t>(&name) >> 4) % recentNames.size()];
+    if (recent.id >= 0 && recent.generation == nameGeneration && recent.name == name) {
+        return recent.id;
+    }
+    auto found = nameIds.find(name);
+    if (found != nameIds.end()) {
+        recent.name = name;
+        recent.id = found->second;
+        recent.generation = nameGeneration;
+        return found->second;
+    }
+    const auto id = static_cast<int32_t>(newestByName.size());
+    nameIds.emplace(name, id);
+    newestByName.push_back(-1);
+    return id;
+}
+
+bool CVariableManager::DirectAccess() const {
+    return typeid(*this) == typeid(CVariableManager);
 }
 
 void CVariableManager::InitStorage(const std::string& type, int64_t offset, int64_t count, int32_t nesting) {
@@ -462,34 +559,28 @@ void CVariableManager::DeleteLastVariable() {
     if (slots > static_cast<int64_t>(strings.size())) {
         slots = static_cast<int64_t>(strings.size());
     }
+    for (size_t k = strings.size() - static_cast<size_t>(slots); k < strings.size(); ++k) {
+        stringBytes -= static_cast<int64_t>(strings[k].size());
+    }
     strings.resize(strings.size() - static_cast<size_t>(slots));
     used -= v.elementSize * n;
     if (used < 0) {
         used = 0;
     }
-    auto entry = variableIndex.find(v.name);
-    if (entry != variableIndex.end()) {
-        entry->second.pop_back();
-        if (entry->second.empty()) {
-            variableIndex.erase(entry);
-        }
+    if (v.nameId >= 0 && static_cast<size_t>(v.nameId) < newestByName.size()) {
+        newestByName[static_cast<size_t>(v.nameId)] = v.shadowed;
+    }
+    ++visibility;
+    // A few records are kept for the next registrations (a function call registers and deletes its parameters
+    // each time).
+    if (recordPool.size() < kRecordPoolSize) {
+        recordPool.push_back(std::move(variables.back()));
     }
     variables.pop_back();
 }
 
 VariableRecord* CVariableManager::FindVariable(const std::string& name, int32_t scope) {
-    auto entry = variableIndex.find(name);
-    if (entry == variableIndex.end()) {
-        return nullptr;
-    }
-    const std::vector<size_t>& list = entry->second;
-    for (size_t i = list.size(); i-- > 0;) {
-        VariableRecord* v = variables[list[i]].get();
-        if (scope < 0 ? (v->scope == 0 || v->scope >= frameBase) : v->scope == scope) {
-            return v;
-        }
-    }
-    return nullptr;
+    return FindVariableById(NameId(name), scope);
 }
 
 int CVariableManager::SplitPath(const std::string& path, std::vector<std::string>& names,
@@ -695,6 +786,67 @@ int64_t CVariableManager::SetNumber(const std::string& path, double x) {
     return size;
 }
 
+int64_t CVariableManager::StoreNumberAt(const VariableRecord& v, int64_t offset, double x) {
+    // The conversions of SetNumber, chosen by the kind the type name gives.
+    int size = 0;
+    uint8_t bytes[8] = {};
+    switch (v.kind) {
+    case KindChar:
+    case KindShort:
+    case KindInt: {
+        size = v.kind == KindChar ? 1 : v.kind == KindShort ? 2 : 4;
+        const auto bits = static_cast<uint64_t>(static_cast<int64_t>(TruncateToInt32(x)));
+        std::memcpy(bytes, &bits, static_cast<size_t>(size));
+        break;
+    }
+    case KindUChar:
+    case KindUShort:
+    case KindUInt:
+    case KindPointer: {
+        size = v.kind == KindUChar ? 1 : v.kind == KindUShort ? 2 : v.kind == KindUInt ? 4 : 8;
+        const auto bits = static_cast<uint64_t>(TruncateToInt64(x));
+        std::memcpy(bytes, &bits, static_cast<size_t>(size));
+        break;
+    }
+    case KindFloat: {
+        size = 4;
+        const auto f = static_cast<float>(x);
+        std::memcpy(bytes, &f, 4);
+        break;
+    }
+    case KindDouble:
+        size = 8;
+        std::memcpy(bytes, &x, 8);
+        break;
+    default:
+        return 0;
+    }
+    if (offset < 0 || v.elementSize < size || ((v.flags & 1) && !writeOverride)) {
+        return 0;
+    }
+    std::memset(memory + offset, 0, static_cast<size_t>(v.elementSize));
+    std::memcpy(memory + offset, bytes, static_cast<size_t>(size));
+    return size;
+}
+
+int CVariableManager::StoreStringAt(const VariableRecord& v, int64_t offset, const std::string& text) {
+    if (v.kind != KindString || offset < 0 || ((v.flags & 1) && !writeOverride)) {
+        return 0;
+    }
+    int64_t id = 0;
+    std::memcpy(&id, memory + offset, 8);
+    return SetStringById(id, text);
+}
+
+bool CVariableManager::StringAt(int64_t offset, std::string& out) const {
+    if (offset < 0 || offset > used - 8) {
+        return false;
+    }
+    int64_t id = 0;
+    std::memcpy(&id, memory + offset, 8);
+    return GetString(id, out);
+}
+
 int CVariableManager::SetStringThroughPointer(const std::string& path, const std::string& text) {
     std::vector<std::string> names;
     std::vector<int64_t> indices;
@@ -764,8 +916,25 @@ int CVariableManager::SetStringById(int64_t id, const std::string& text) {
     if (id < 0 || id >= static_cast<int64_t>(strings.size())) {
         return 0;
     }
-    strings[static_cast<size_t>(id)] = text;
+    std::string& stored = strings[static_cast<size_t>(id)];
+    const auto oldSize = static_cast<int64_t>(stored.size());
+    const auto newSize = static_cast<int64_t>(text.size());
+    // A longer text must fit in what the budget has left; the old text stays when it does not.
+    if (newSize > oldSize && newSize - oldSize > MemoryLeft()) {
+        return 0;
+    }
+    try {
+        stored = text;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    stringBytes += newSize - oldSize;
     return 1;
+}
+
+int64_t CVariableManager::MemoryLeft() const {
+    const int64_t taken = used + stringBytes;
+    return taken >= memoryLimit ? 0 : memoryLimit - taken;
 }
 
 int32_t CVariableManager::EnterScope() {
@@ -780,12 +949,14 @@ void CVariableManager::LeaveScope() {
 }
 
 void CVariableManager::PushFrame() {
+    ++visibility;
     frameStack.push_back(frameBase);
     frameBase = scopeLevel;
 }
 
 void CVariableManager::PopFrame() {
     if (!frameStack.empty()) {
+        ++visibility;
         frameBase = frameStack.back();
         frameStack.pop_back();
     }
@@ -797,5 +968,9 @@ void CVariableManager::ClearVariables() {
     capacity = 0;
     used = 0;
     variables.clear();
-    variableIndex.clear();
+    recordPool.clear();
+    nameIds.clear();
+    newestByName.clear();
+    ++nameGeneration;
+    ++visibility;
 }

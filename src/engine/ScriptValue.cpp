@@ -37,65 +37,6 @@ ScriptValue ScriptValue::Error(int32_t code, const char* cursor) {
     return v;
 }
 
-bool IsIntegerKind(int32_t kind) {
-    return kind >= KindChar && kind <= KindInt;
-}
-
-bool IsRealKind(int32_t kind) {
-    return kind == KindFloat || kind == KindDouble;
-}
-
-bool IsSignedIntegerKind(int32_t kind) {
-    return kind == KindChar || kind == KindShort || kind == KindInt;
-}
-
-int IntegerWidth(int32_t kind) {
-    switch (kind) {
-    case KindChar:
-    case KindUChar:
-        return 1;
-    case KindUShort:
-    case KindShort:
-        return 2;
-    default:
-        return 4;
-    }
-}
-
-int64_t NormalizeInteger(int32_t kind, int64_t value) {
-    uint64_t bits = static_cast<uint64_t>(value);
-    switch (kind) {
-    case KindChar:
-        return static_cast<int8_t>(static_cast<uint8_t>(bits));
-    case KindUChar:
-        return static_cast<uint8_t>(bits);
-    case KindUShort:
-        return static_cast<uint16_t>(bits);
-    case KindShort:
-        return static_cast<int16_t>(static_cast<uint16_t>(bits));
-    case KindUInt:
-        return static_cast<uint32_t>(bits);
-    case KindInt:
-        return static_cast<int32_t>(static_cast<uint32_t>(bits));
-    default:
-        return value;
-    }
-}
-
-int32_t TruncateToInt32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(x);
-}
-
-int64_t TruncateToInt64(double x) {
-    if (!(x >= -9223372036854775808.0 && x < 9223372036854775808.0)) {
-        return INT64_MIN;
-    }
-    return static_cast<int64_t>(x);
-}
-
 int32_t KindOfTypeName(const std::string& t) {
     if (t.empty()) {
         return KindNone;
@@ -140,18 +81,6 @@ int64_t SizeOfValue(const ScriptValue& v) {
     default:
         return 0;
     }
-}
-
-int32_t CommonKind(int32_t left, int32_t right) {
-    static const int8_t table[9][9] = {
-        {0, 0, 2, 3, 4, 5, 6, 7, 8},  {0, 1, 2, 3, 4, 5, 6, 7, 8},  {2, 2, 2, 3, 4, 5, 6, 7, 8},
-        {3, 3, 3, 3, 4, 5, 6, 7, 8},  {4, 4, 4, 4, 4, 5, 6, 7, 8},  {5, 5, 5, 5, 5, 5, 6, 7, 8},
-        {6, 6, 6, 6, 6, 6, 6, 7, 11}, {7, 7, 7, 7, 7, 7, 7, 7, 11}, {8, 8, 8, 8, 8, 8, 11, 11, 8},
-    };
-    if (left < 0 || left > 8 || right < 0 || right > 8) {
-        return KindNone;
-    }
-    return table[left][right];
 }
 
 namespace {

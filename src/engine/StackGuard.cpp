@@ -28,6 +28,11 @@ uintptr_t StackLow() {
 
 } // namespace
 
+uintptr_t ComputeFloor() {
+    uintptr_t low = StackLow();
+    return low == 0 ? 0 : low + kReserve;
+}
+
 bool NearLimit() {
     uintptr_t low = StackLow();
     if (low == 0) {

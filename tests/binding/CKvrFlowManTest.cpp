@@ -163,4 +163,25 @@ TEST(CKvrFlowMan, AbortStopsTheRunWithoutAnError) {
     EXPECT_EQ(h.vman.FindVariable("after", -1), nullptr);
 }
 
+// A loop body runs through its compiled forms; a symbol it names is still read from the data on every turn,
+// so changes the loop makes to the data are seen by the next turn.
+TEST(CKvrFlowMan, CompiledLoopsReadSymbolsFromTheDataEveryTime) {
+    BindingHarness h({1, 2, 3, 4});
+    ASSERT_EQ(h.Run("$unsigned char first;\n$unsigned char second[2];\n"
+                    "int sum = 0;\nint seen = 0;\nint k = 0;\n"
+                    "while (k < 3) {\n"
+                    "    sum = sum + first;\n"
+                    "    seen = seen * 10 + second[1];\n"
+                    "    unsigned char v = k + 10;\n"
+                    "    Write(0, v);\n"
+                    "    Write(2, v);\n"
+                    "    k++;\n"
+                    "}\n")
+                  .error,
+              0);
+    // first: 1, then 10 and 11 as written; second[1] (offset 2): 3, then 10 and 11.
+    EXPECT_EQ(h.Eval("sum").intValue, 22);
+    EXPECT_EQ(h.Eval("seen").intValue, 3 * 100 + 10 * 10 + 11);
+}
+
 } // namespace
