@@ -4,11 +4,12 @@
 set -eu
 
 PACKAGES="
-build-essential cmake ninja-build pkg-config clang-format
+build-essential cmake ninja-build pkg-config clang-format clang llvm
 qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl1-mesa-dev
-libgtest-dev libgmock-dev googletest libbenchmark-dev
-xvfb xauth xdotool x11-utils
+libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev
+xvfb xauth xdotool x11-utils x11-apps
 fonts-noto-cjk fonts-dejavu-core
+poppler-utils
 "
 
 missing=""

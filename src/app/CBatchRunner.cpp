@@ -1,6 +1,7 @@
 #include "app/CBatchRunner.h"
 
 #include "app/CBatchScriptHost.h"
+#include "app/KivranSettings.h"
 #include "app/SettingsStore.h"
 #include "binding/CKvrVMan.h"
 #include "binding/CScriptRun.h"
@@ -14,11 +15,17 @@
 #include "engine/VariableDump.h"
 #include "platform/CodePage932.h"
 #include "platform/ExecutablePath.h"
+#include "print/CPrintDocument.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPrinter>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <ostream>
 
@@ -26,7 +33,8 @@ namespace {
 
 const char kUsage[] =
     "usage: kivran --batch [--lang en|ja] [--symbols FILE.SYM | --no-symbols] [--macro FILE.mac]\n"
-    "                      [--print-vars] [--dump-symbols] [--json] [--save OUT] [DATA]\n"
+    "                      [--print-pdf OUT.pdf] [--print-vars] [--dump-symbols] [--json] [--save OUT] "
+    "[DATA]\n"
     "  DATA            the file to open (none: an empty buffer)\n"
     "  --symbols FILE  the symbol file to run (default: the extension of DATA + \".SYM\" from the symbol\n"
     "                  directory, the MacroDir setting or the program's directory, when it exists)\n"
@@ -36,10 +44,12 @@ const char kUsage[] =
     "  --dump-symbols  print the rows of the SYMBOL view (address, name, cells in hexadecimal)\n"
     "  --json          print the symbol table as a JSON array\n"
     "  --save OUT      write the data as the scripts left it to OUT\n"
+    "  --print-pdf OUT write the printout of the data to the PDF file OUT: A4 pages with the saved\n"
+    "                  margins, line spacing and print font, in SYMBOL rows when symbols are declared\n"
     "Message boxes print their text on standard output; prompts read standard input. A script error is\n"
     "reported on standard error with exit status 1; an error in the symbol file stops before the macro, but\n"
-    "--dump-symbols, --json and --save still show and write what there is. Exit status 2: bad usage, or\n"
-    "DATA, a named symbol or macro file cannot be read, or OUT cannot be written.\n";
+    "--dump-symbols, --json, --save and --print-pdf still show and write what there is. Exit status 2: bad\n"
+    "usage, or DATA, a named symbol or macro file cannot be read, or an OUT cannot be written.\n";
 
 // What the command line asks for.
 struct BatchOptions {
@@ -51,6 +61,7 @@ struct BatchOptions {
     bool dumpSymbols = false;
     bool json = false;
     std::string save;
+    std::string printPdf;
     bool help = false;
     int language = -1; // -1: the stored UI language
     std::vector<std::string> positional;
@@ -92,6 +103,7 @@ const std::vector<OptionSpec>& Options() {
         Flag("--dump-symbols", &BatchOptions::dumpSymbols),
         Flag("--json", &BatchOptions::json),
         Text("--save", &BatchOptions::save),
+        Text("--print-pdf", &BatchOptions::printPdf),
         Flag("--help", &BatchOptions::help),
         {"--lang", true,
          [](BatchOptions& o, const std::string& v) {
@@ -246,6 +258,75 @@ void PrintJson(std::ostream& out, const CKvrVMan& vman) {
     out << "]\n";
 }
 
+// Qt's diagnostics (a missing runtime directory, font substitutions) are not part of batch mode's output.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << message.toStdString() << '\n';
+    }
+}
+
+// Pages need a GUI application object. Batch mode makes one on the offscreen platform, so that no display is
+// needed; fonts still come from fontconfig.
+class OffscreenGui {
+public:
+    OffscreenGui() {
+        if (QCoreApplication::instance() == nullptr) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            own = std::make_unique<QGuiApplication>(argc, argv);
+        }
+    }
+    bool Ready() const { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+
+private:
+    int argc = 1;
+    char name[7] = "kivran";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QGuiApplication> own;
+};
+
+// The printout as the editor shows the data after opening it: SYMBOL rows when the symbol file declared any,
+// else 1BYTE HEX, in the byte order the scripts left, with the saved print settings.
+bool WritePdf(const std::string& path, const CDataStore& store, const CKvrVMan& vman, int language) {
+    const QtMessageHandler previous = qInstallMessageHandler(QuietQtMessages);
+    bool written = false;
+    {
+        OffscreenGui gui;
+        if (gui.Ready()) {
+            KivranSettings settings;
+            SettingsStore saved;
+            saved.Open(SettingsStore::ReadUseRegistry(), SettingsStore::DefaultIniPath());
+            settings.Load(saved, ExecutablePath::Directory());
+            saved.Close();
+
+            const int floatWidth = 20;
+            CRowLayout layout(vman.GetSymbolRows() > 0 ? kSizeSymbol : kSize1Byte, kTypeHex, floatWidth);
+            layout.SetSymbols(&vman);
+            ValueFormatOptions format;
+            format.littleEndian = vman.IsBigEndian() ? 0 : 1;
+            format.charSet = settings.charSet == 1 ? 1 : 0;
+            format.floatWidth = floatWidth;
+            format.floatPrecision = settings.floatPrecision;
+            ClampFloatFormat(format.floatWidth, format.floatPrecision);
+            PrintOptions print;
+            for (size_t i = 0; i < 4; ++i) {
+                print.margins.margin[i] = settings.margin[i];
+            }
+            print.margins.betweenLine = settings.betweenLine;
+            print.font = settings.printFont;
+
+            CPrintDocument document(store);
+            document.SetLayout(layout);
+            document.SetFormat(format);
+            document.SetOptions(print);
+            document.SetLanguage(language);
+            std::unique_ptr<QPrinter> printer = CPrintDocument::MakePdfPrinter(QString::fromStdString(path));
+            written = document.Print(*printer, 1, INT64_MAX, 1, true) == PrintOutcome::Printed;
+        }
+    }
+    qInstallMessageHandler(previous);
+    return written;
+}
+
 int RunBatch(const BatchOptions& options, int language, std::istream& in, std::ostream& out,
              std::ostream& err) {
     CDataStore store;
@@ -311,6 +392,10 @@ int RunBatch(const BatchOptions& options, int language, std::istream& in, std::o
     out.flush();
     if (!options.save.empty() && !store.SaveFile(options.save)) {
         err << "kivran: cannot write " << options.save << '\n';
+        return 2;
+    }
+    if (!options.printPdf.empty() && !WritePdf(options.printPdf, store, vman, language)) {
+        err << "kivran: cannot write " << options.printPdf << '\n';
         return 2;
     }
     return status;

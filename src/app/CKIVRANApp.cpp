@@ -1,8 +1,16 @@
 #include "app/CKIVRANApp.h"
 
 #include "app/SettingsStore.h"
+#include "data/CRecoveryStore.h"
+#include "platform/CSignalPipe.h"
 #include "platform/ExecutablePath.h"
+#include "view/CFileCommands.h"
 #include "view/CMainFrame.h"
+#include "view/CSymbolController.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace {
 int g_useRegistry = 0;
@@ -14,6 +22,56 @@ CKIVRANApp::~CKIVRANApp() {
     if (frame) {
         ExitInstance();
     }
+    delete signalNotifier;
+    if (endingSignal != 0) {
+        CFileCommands::SetEnding(false);
+    }
+}
+
+bool CKIVRANApp::WatchSignals() {
+    if (signalPipe) {
+        return true;
+    }
+    auto pipe = std::make_unique<CSignalPipe>();
+    if (!pipe->Install({SIGTERM, SIGINT, SIGHUP}, {SIGHUP})) {
+        return false;
+    }
+    signalPipe = std::move(pipe);
+    signalNotifier = new QSocketNotifier(signalPipe->Descriptor(), QSocketNotifier::Read);
+    QObject::connect(signalNotifier, &QSocketNotifier::activated, signalNotifier, [this] { OnSignal(); });
+    return true;
+}
+
+void CKIVRANApp::OnSignal() {
+    const int number = signalPipe->Drain();
+    if (number == 0 || endingSignal != 0) {
+        return;
+    }
+    endingSignal = number;
+    CFileCommands::SetEnding(true);
+    // A second signal while the program winds down ends it at once.
+    signalPipe->Restore();
+    signalNotifier->setEnabled(false);
+    // A running script is stopped at its next statement; every event loop, open dialogs' included, returns
+    // (and no new one waits), so control comes back to main() and ExitInstance.
+    if (frame && frame->Scripts().IsBusy()) {
+        frame->Scripts().Abort();
+    }
+    QCoreApplication::exit(0);
+}
+
+bool CKIVRANApp::WriteRecoveryCopy() {
+    if (!frame) {
+        return false;
+    }
+    CDataStore& store = frame->Store();
+    if (store.Mode() != CDataStore::kModeFile || !store.IsModified() || store.FilePath().empty()) {
+        return false;
+    }
+    return CRecoveryStore().Write(store.FilePath(), store.GetDataSize(),
+                                  [&store](uint64_t offset, unsigned char* buffer, uint64_t length) {
+                                      return store.ReadData(offset, buffer, length);
+                                  });
 }
 
 int CKIVRANApp::UseRegistry() {
@@ -76,6 +134,11 @@ bool CKIVRANApp::InitInstance(const QStringList& arguments, CUserPrompt* prompt)
 void CKIVRANApp::ExitInstance() {
     if (!frame) {
         return;
+    }
+    if (endingSignal != 0) {
+        // The window was not closed: do what closing it does, and keep what was not saved.
+        frame->PrepareDestroy();
+        WriteRecoveryCopy();
     }
     frame->CollectSettings();
     const KivranSettings settings = frame->Settings();

@@ -55,8 +55,8 @@ const TextPair kTexts[T_TEXT_COUNT] = {
     {"2バイト相対", "2byte Relative"},                            // T_2BYTE_RELATIVE
     {"4バイト相対", "4byte Relative"},                            // T_4BYTE_RELATIVE
     {"他のKIVRANと比較(&C)", "&Compare another KIVRAN"},          // T_COMPARE_ANOTHER
-    {"相違データをリセット", "Reset defferent data"},             // T_RESET_DIFFERENT
-    {"次の相違データへ移動", "Jump to next different data"},      // T_NEXT_DIFFERENT
+    {"不一致データを解除(&T)", "Reset defferent data"},           // T_RESET_DIFFERENT
+    {"次の不一致データ(&H)", "Jump to next different data"},      // T_NEXT_DIFFERENT
     {"バイトオーダー", "Byte Order"},                             // T_BYTE_ORDER
     {"リトルエンディアン(&L)", "&Little Endian"},                 // T_LITTLE_ENDIAN
     {"ビッグエンディアン(&B)", "&Big Endian"},                    // T_BIG_ENDIAN
@@ -224,6 +224,16 @@ const TextPair kTexts[T_TEXT_COUNT] = {
     {"強調表示を削除します。: ", "Delete : "},               // T_MSG_DELETE_STRONG
     {"違いはありませんでした", "Found no difference"},       // T_MSG_NO_DIFFERENCE
     {"比較に失敗しました", "Fail to compare"},               // T_MSG_FAIL_TO_COMPARE
+    {"変更が大きすぎてアンドゥの記録が取れません。この変更は元に戻せません。",
+     "The change is too large to record for Undo. It cannot be undone."}, // T_MSG_UNDO_STEP_DROPPED
+    {"選択範囲が大きすぎてコピーできません。", "The selection is too large to copy."}, // T_MSG_COPY_TOO_LARGE
+    {"コピーしています...", "Copying..."},                                             // T_MSG_COPYING
+    {"このファイルの復旧用のコピーがあります。開きますか？",
+     "A recovery copy of this file exists. Open it?"}, // T_MSG_RECOVERY_OFFER
+    {"ページにデータの行が入りません。印刷フォントかマージンを小さくしてください。",
+     "No data row fits on the page. Make the print font or the margins smaller."}, // T_MSG_PAGE_NO_ROOM
+    {"PDFファイルに印刷", "Print to PDF file"},                                    // T_MSG_PRINT_TO_PDF
+    {"印刷できませんでした。", "Printing failed."},                                // T_MSG_PRINT_FAILED
 };
 
 int g_language = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ColorValueRecord.h"
+#include "view/CColorValue.h"
 #include "view/KeyRecord.h"
 #include "view/LogFont.h"
 
@@ -52,7 +52,7 @@ struct KivranSettings {
 
     std::vector<std::string> recentFiles;
     std::vector<KeyRecord> keyTable;
-    std::vector<ColorValueRecord> strongData;
+    CColorValue strongData;
 
     // Print
     LogFont printFont = DefaultPrintFont();

@@ -14,12 +14,14 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("KIVRAN");
     CKIVRANApp kivran;
+    kivran.WatchSignals();
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     if (!kivran.InitInstance(arguments)) {
         return 1;
     }
-    int status = QApplication::exec();
+    // A signal that came during start-up has ended the loops it found; the main loop is not entered then.
+    int status = kivran.EndingSignal() != 0 ? 0 : QApplication::exec();
     kivran.ExitInstance();
     return status;
 }

@@ -39,7 +39,8 @@ uint64_t CDataStore::GetDataSize() const {
     case kModeFile:
         return dataSize_;
     case kModeDll:
-        return settings_.dllMemorySize;
+        // Without a library there are no bytes to show: no size over a blank view.
+        return dll_.IsLoaded() ? settings_.dllMemorySize : 0;
     case kModeSharedMemory:
         return settings_.mmfMemorySize;
     default:

@@ -65,6 +65,8 @@ public:
     // The undo pane: the percentage (shown with no decimals) and whether it is drawn white on red.
     double UndoUsagePercent() const { return undo_.UsagePercent(); }
     bool UndoPaneRed() const { return undo_.Trimmed() != 0; }
+    // True once after a change too large to be recorded took its whole undo step with it; reading clears it.
+    bool TakeUndoStepDropped() { return undo_.TakeStepDropped(); }
 
     // --- file commands (the caller asks "Save changes ?" before NewBuffer and OpenFile) ---
     void NewBuffer();
@@ -88,6 +90,8 @@ public:
 
     // --- state ---
     int32_t Mode() const { return mode_; }
+    // The source the mode panes show: the mode, or -1 while DLL mode has no library (nothing is attached).
+    int32_t AttachedSource() const { return mode_ == kModeDll && !dll_.IsLoaded() ? -1 : mode_; }
     int32_t AccessFlags() const { return accessFlags_; }
     bool IsModified() const { return modified_ != 0; }
     const std::string& FilePath() const { return filePath_; }

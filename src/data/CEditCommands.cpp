@@ -3,12 +3,102 @@
 #include "data/CDataStore.h"
 #include "data/CNavigator.h"
 #include "data/CRowLayout.h"
+#include "data/ISymbolRows.h"
 #include "data/ValueParse.h"
 #include "platform/CodePage932.h"
 
 #include <algorithm>
+#include <limits>
+#include <new>
 
 namespace {
+
+// Copying rows as text reads the data this many bytes at a time, and asks whether to go on about every
+// kCopyProgressBytes of the selection.
+constexpr uint64_t kCopyReadBytes = 64 * 1024;
+constexpr uint64_t kCopyProgressBytes = 256 * 1024;
+
+uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
+    return a > std::numeric_limits<uint64_t>::max() - b ? std::numeric_limits<uint64_t>::max() : a + b;
+}
+
+uint64_t SaturatingMultiply(uint64_t a, uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<uint64_t>::max() / a) {
+        return std::numeric_limits<uint64_t>::max();
+    }
+    return a * b;
+}
+
+// The longest text FormatReal gives: the width, or the fixed form of a value just below 1e11 (the largest
+// shown in fixed form) with its sign, eleven digits, the point and the decimals. The exponent form is
+// shorter.
+uint64_t RealTextBound(int width, int precision) {
+    ClampFloatFormat(width, precision);
+    const int fixed = 1 + 11 + (precision > 0 ? precision + 1 : 0);
+    return static_cast<uint64_t>(std::max(width, fixed));
+}
+
+// How many units of a row the text of a selection ending at end shows: those starting before the end whose
+// bytes lie wholly inside the data (the ones before the selection's start count: they become blanks).
+uint64_t ShownUnits(const RowInfo& row, uint64_t end, uint64_t size) {
+    if (row.start >= end || row.start >= size) {
+        return 0;
+    }
+    const auto unit = static_cast<uint64_t>(std::max(row.unitSize, 1));
+    const uint64_t beforeEnd = (end - row.start + unit - 1) / unit;
+    const uint64_t inside = (size - row.start) / unit;
+    return std::min({static_cast<uint64_t>(std::max(row.unitsPerRow, 0)), beforeEnd, inside});
+}
+
+// Appends an address as CNavigator::AddressText writes it: upper-case hexadecimal padded with zeros, or
+// decimal padded with spaces, to at least digits characters.
+void AppendAddress(std::string& text, uint64_t address, int digits, bool decimal) {
+    char buffer[32];
+    int length = 0;
+    const unsigned base = decimal ? 10 : 16;
+    do {
+        buffer[length++] = "0123456789ABCDEF"[address % base];
+        address /= base;
+    } while (address != 0);
+    if (length < digits) {
+        text.append(static_cast<size_t>(digits - length), decimal ? ' ' : '0');
+    }
+    while (length > 0) {
+        text += buffer[--length];
+    }
+}
+
+// Writes the hexadecimal text of a unit (2 * count characters) as FormatUnit shows it: the bytes in the
+// chosen byte order, most significant first.
+void WriteHex(char* out, const unsigned char* bytes, size_t count, bool littleEndian) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char byte = bytes[littleEndian ? count - 1 - i : i];
+        *out++ = kDigits[byte >> 4];
+        *out++ = kDigits[byte & 0x0F];
+    }
+}
+
+// A block of the data read at once while copying rows as text.
+struct DataWindow {
+    uint64_t start = 0;
+    uint64_t length = 0;
+    std::vector<unsigned char> bytes;
+};
+
+// The bytes [offset, offset + count) from the window, reading the block that starts at offset when the
+// window does not hold them; null when the data source gives fewer bytes.
+const unsigned char* WindowBytes(DataWindow& window, const CDataStore& store, uint64_t offset, uint64_t count,
+                                 uint64_t size) {
+    if (offset >= window.start && offset - window.start <= window.length &&
+        count <= window.length - (offset - window.start)) {
+        return window.bytes.data() + (offset - window.start);
+    }
+    const uint64_t wanted = std::min<uint64_t>(window.bytes.size(), size - offset);
+    window.start = offset;
+    window.length = wanted < count ? 0 : store.ReadData(offset, window.bytes.data(), wanted);
+    return window.length >= count ? window.bytes.data() : nullptr;
+}
 
 int HexDigitValue(char character) {
     if (character >= '0' && character <= '9') {
@@ -381,38 +471,147 @@ EditResult CEditCommands::SelectAll() {
 }
 
 std::string CEditCommands::CopyText(uint64_t start, uint64_t end, const EditOptions& options) const {
+    std::string text;
+    CopyText(start, end, options, std::numeric_limits<uint64_t>::max(), CopyTextProgress(), text);
+    return text;
+}
+
+uint64_t CEditCommands::UnitTextBound(const RowInfo& row, const EditOptions& options) const {
+    const auto cell = static_cast<uint64_t>(std::max(row.cellChars, 0));
+    // Real numbers are the one kind of cell whose text may be wider than its cell.
+    const bool real = layout.TypeIndex() == kTypeFloat && (row.unitSize == 4 || row.unitSize == 8);
+    if (!real) {
+        return cell;
+    }
+    return std::max(cell, RealTextBound(options.format.floatWidth, options.format.floatPrecision));
+}
+
+uint64_t CEditCommands::CopyTextLength(uint64_t start, uint64_t end, const EditOptions& options) const {
     const uint64_t size = store.GetDataSize();
     end = std::min(end, size);
     if (start >= end) {
-        return std::string();
+        return 0;
+    }
+    const auto digits = static_cast<uint64_t>(CNavigator::AddressDigits(size, options.decimalAddress));
+    const bool nameColumn = layout.SizeIndex() == kSizeSymbol && options.nameColumnChars > 0;
+    const auto nameChars = static_cast<uint64_t>(std::max(options.nameColumnChars, 0));
+    // Per row: the address (never wider than the data size's digits), a space, the name column, "\r\n".
+    auto rowFixed = [&](const RowInfo& row) {
+        uint64_t fixed = digits + 1 + 2;
+        if (nameColumn) {
+            fixed += 1 + std::max<uint64_t>(row.name.size(), nameChars);
+        }
+        return fixed;
+    };
+    const uint64_t firstRow = layout.RowIndexOf(start);
+    const uint64_t lastRow = layout.RowIndexOf(end - 1);
+    const uint64_t symbolRows =
+        layout.IsSymbol() && layout.Symbols() != nullptr ? layout.Symbols()->GetSymbolRows() : 0;
+    uint64_t length = 0;
+    uint64_t r = firstRow;
+    // Symbol rows differ from each other; every other row is like the next.
+    for (; r <= lastRow && r < symbolRows; ++r) {
+        const RowInfo row = layout.Row(r);
+        const uint64_t units = ShownUnits(row, end, size);
+        length = SaturatingAdd(
+            length, SaturatingAdd(rowFixed(row), SaturatingMultiply(units, UnitTextBound(row, options) + 1)));
+    }
+    if (r <= lastRow) {
+        const RowInfo first = layout.Row(r);
+        const RowInfo last = layout.Row(lastRow);
+        const uint64_t rows = lastRow - r + 1;
+        // Every row before the last one shows all its units (blanks before the start included).
+        const uint64_t units =
+            SaturatingAdd(SaturatingMultiply(rows - 1, static_cast<uint64_t>(std::max(first.unitsPerRow, 1))),
+                          ShownUnits(last, end, size));
+        length = SaturatingAdd(length, SaturatingMultiply(rows, rowFixed(first)));
+        length = SaturatingAdd(length, SaturatingMultiply(units, UnitTextBound(first, options) + 1));
+    }
+    return length;
+}
+
+CopyTextStatus CEditCommands::CopyText(uint64_t start, uint64_t end, const EditOptions& options,
+                                       uint64_t limit, const CopyTextProgress& progress,
+                                       std::string& text) const {
+    text.clear();
+    const uint64_t size = store.GetDataSize();
+    end = std::min(end, size);
+    if (start >= end) {
+        return CopyTextStatus::Done;
+    }
+    const uint64_t length = CopyTextLength(start, end, options);
+    if (length > limit || length >= text.max_size()) {
+        return CopyTextStatus::TooLarge;
+    }
+    DataWindow window;
+    try {
+        text.reserve(static_cast<size_t>(length));
+        window.bytes.resize(static_cast<size_t>(std::min<uint64_t>(kCopyReadBytes, size)));
+    } catch (const std::bad_alloc&) {
+        std::string().swap(text);
+        return CopyTextStatus::NoMemory;
     }
     const int digits = CNavigator::AddressDigits(size, options.decimalAddress);
     const bool nameColumn = layout.SizeIndex() == kSizeSymbol && options.nameColumnChars > 0;
-    std::string text;
-    std::vector<unsigned char> rowBytes;
+    const auto nameChars = static_cast<size_t>(std::max(options.nameColumnChars, 0));
+    const bool hex = layout.TypeIndex() == kTypeHex;
+    const bool littleEndian = options.format.littleEndian != 0;
+    std::string cell;
+    uint64_t reported = start;
     const uint64_t lastRow = layout.RowIndexOf(end - 1);
     for (uint64_t r = layout.RowIndexOf(start); r <= lastRow; ++r) {
-        RowInfo row = layout.Row(r);
+        const RowInfo row = layout.Row(r);
+        if (progress && row.start >= reported + kCopyProgressBytes) {
+            reported = row.start;
+            if (!progress(std::min(row.start, end) - std::min(start, row.start), end - start)) {
+                std::string().swap(text);
+                return CopyTextStatus::Aborted;
+            }
+        }
         const auto unit = static_cast<uint64_t>(std::max(row.unitSize, 1));
-        rowBytes.assign(static_cast<size_t>(row.Bytes()), 0);
-        // Units that run past the end of the data are not shown, so they are not copied either.
-        uint64_t available = store.ReadData(row.start, rowBytes.data(), rowBytes.size());
-        text += CNavigator::AddressText(row.start, digits, options.decimalAddress);
+        // Unit texts show at most the first 16 bytes of a unit.
+        const uint64_t shown = std::min<uint64_t>(unit, 16);
+        AppendAddress(text, row.start, digits, options.decimalAddress != 0);
         text += ' ';
         if (nameColumn) {
-            std::string name = row.name;
-            name.resize(std::max(name.size(), static_cast<size_t>(options.nameColumnChars)), ' ');
             text += ' ';
-            text += name;
+            text += row.name;
+            if (row.name.size() < nameChars) {
+                text.append(nameChars - row.name.size(), ' ');
+            }
+        }
+        // Hexadecimal cells, the common case, are written straight into room made for the whole row.
+        const size_t hexWidth = static_cast<size_t>(2 * shown + 1);
+        const size_t rowAt = text.size();
+        size_t hexWritten = 0;
+        if (hex) {
+            text.resize(rowAt + static_cast<size_t>(ShownUnits(row, end, size)) * hexWidth);
         }
         for (uint64_t k = 0; k < static_cast<uint64_t>(row.unitsPerRow); ++k) {
-            uint64_t unitStart = row.start + k * unit;
-            if (unitStart >= end || (k + 1) * unit > available) {
+            const uint64_t unitStart = row.start + k * unit;
+            // Units that run past the end of the data are not shown, so they are not copied either.
+            if (unitStart >= end || unit > size - unitStart) {
                 break;
             }
-            unsigned char bytes[16] = {};
-            std::copy_n(rowBytes.data() + k * unit, std::min<uint64_t>(unit, sizeof bytes), bytes);
-            std::string cell = UnitText(bytes, static_cast<int>(unit), options);
+            const unsigned char* bytes = WindowBytes(window, store, unitStart, shown, size);
+            if (bytes == nullptr) {
+                break;
+            }
+            if (hex) {
+                char* out = &text[rowAt + hexWritten];
+                if (unitStart < start) {
+                    std::fill_n(out, hexWidth, ' ');
+                } else {
+                    out[0] = ' ';
+                    WriteHex(out + 1, bytes, static_cast<size_t>(shown), littleEndian);
+                }
+                hexWritten += hexWidth;
+                continue;
+            }
+            unsigned char unitBytes[16] = {};
+            std::copy_n(bytes, shown, unitBytes);
+            FormatUnit(unitBytes, layout.SizeIndex(), layout.TypeIndex(), static_cast<size_t>(unit),
+                       SymbolClassForSize(static_cast<size_t>(unit)), options.format, cell);
             if (unitStart < start) {
                 text.append(cell.size() + 1, ' ');
             } else {
@@ -420,7 +619,11 @@ std::string CEditCommands::CopyText(uint64_t start, uint64_t end, const EditOpti
                 text += cell;
             }
         }
+        if (hex) {
+            // A data source that gave fewer bytes than asked ends the row early.
+            text.resize(rowAt + hexWritten);
+        }
         text += "\r\n";
     }
-    return text;
+    return CopyTextStatus::Done;
 }

@@ -4,11 +4,13 @@
 #include "data/ValueFormat.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 class CDataStore;
 class CRowLayout;
+struct RowInfo;
 
 // The editor state the editing commands depend on, taken from the window at each call.
 struct EditOptions {
@@ -34,6 +36,20 @@ struct EditResult {
     bool selectionChanged = false;
     std::vector<DataNotice> notices;
 };
+
+// How building the text of copied rows ended.
+enum class CopyTextStatus {
+    Done,
+    // The progress callback asked to stop.
+    Aborted,
+    // The text would be longer than the limit allowed (or than a string can be).
+    TooLarge,
+    // The room for the text could not be had.
+    NoMemory
+};
+// Told now and then how many of the selected bytes have been turned into text, out of how many; returns false
+// to stop.
+using CopyTextProgress = std::function<bool(uint64_t done, uint64_t total)>;
 
 // What the data input dialog needs for the unit at an offset.
 struct WriteTarget {
@@ -104,6 +120,15 @@ public:
     // The rows holding [start, end) as the screen shows them, for the clipboard: code page 932 bytes, each
     // line ended by "\r\n".
     std::string CopyText(uint64_t start, uint64_t end, const EditOptions& options) const;
+    // The same text built in one pass into room reserved once for CopyTextLength bytes, reading the data a
+    // block at a time. Nothing is built when that length exceeds limit (TooLarge) or cannot be had
+    // (NoMemory); progress, when given, is asked every few hundred kilobytes whether to go on (Aborted).
+    // text is empty unless the result is Done.
+    CopyTextStatus CopyText(uint64_t start, uint64_t end, const EditOptions& options, uint64_t limit,
+                            const CopyTextProgress& progress, std::string& text) const;
+    // An upper bound of the length of CopyText's text, known before any byte is formatted: exact except for
+    // real-number cells, counted at the longest text their format can give. Saturates instead of wrapping.
+    uint64_t CopyTextLength(uint64_t start, uint64_t end, const EditOptions& options) const;
 
 private:
     uint64_t Cursor() const;
@@ -114,6 +139,8 @@ private:
     bool PutBytes(uint64_t offset, const unsigned char* bytes, uint64_t count, bool insert,
                   EditResult& result);
     std::string UnitText(const unsigned char* bytes, int unitSize, const EditOptions& options) const;
+    // The longest text a unit of this row can have.
+    uint64_t UnitTextBound(const RowInfo& row, const EditOptions& options) const;
 
     CDataStore& store;
     const CRowLayout& layout;

@@ -28,7 +28,7 @@ CReplaceAllRunner::~CReplaceAllRunner() {
 
 bool CReplaceAllRunner::Start(CDataStore& store, const ReplaceAllRequest& request,
                               IReplaceAllObserver* observer, CDataStoreListener* listener) {
-    if (running_) {
+    if (running_ || !CanReplaceAll(store, request)) {
         return false;
     }
     store_ = &store;
@@ -96,9 +96,17 @@ int CReplaceAllRunner::ProgressPercent(uint64_t position, uint64_t rangeStart, u
     return done >= 100.0L ? 100 : static_cast<int>(done);
 }
 
+bool CReplaceAllRunner::CanReplaceAll(const CDataStore& store, const ReplaceAllRequest& request) {
+    return request.pattern.length == request.replacement.length || store.CanInsertOrDelete();
+}
+
 ReplaceAllResult CReplaceAllRunner::Run(CDataStore& store, const ReplaceAllRequest& request,
                                         const std::atomic<bool>& stop, IReplaceAllObserver* observer) {
     ReplaceAllResult result;
+    result.rangeEnd = request.rangeEnd;
+    if (!CanReplaceAll(store, request)) {
+        return result;
+    }
     const uint64_t n = request.pattern.length;
     uint64_t position = request.rangeStart;
     uint64_t rangeEnd = request.rangeEnd;

@@ -51,8 +51,9 @@ public:
     CReplaceAllRunner(const CReplaceAllRunner&) = delete;
     CReplaceAllRunner& operator=(const CReplaceAllRunner&) = delete;
 
-    // Starts the worker with its own copy of the request; false when one is already running or the thread
-    // cannot be started. listener is the store's listener to restore at the end (may be null).
+    // Starts the worker with its own copy of the request; false when one is already running, the request
+    // is refused (CanReplaceAll) or the thread cannot be started. listener is the store's listener to
+    // restore at the end (may be null).
     bool Start(CDataStore& store, const ReplaceAllRequest& request, IReplaceAllObserver* observer,
                CDataStoreListener* listener);
     // Asks the worker to end after the occurrence it is replacing; callable from any thread.
@@ -62,7 +63,12 @@ public:
     // Waits for the worker, restores and informs the listener, and returns the result.
     ReplaceAllResult Finish();
 
-    // The replace-all loop itself, on the calling thread; stop is read between occurrences.
+    // False when the replacement is longer or shorter than the pattern while the data cannot change its
+    // size (a library or shared-memory source): only the overwrites would take effect, and occurrences
+    // would be counted as replaced that were not. Replacements of the pattern's length always can run.
+    static bool CanReplaceAll(const CDataStore& store, const ReplaceAllRequest& request);
+    // The replace-all loop itself, on the calling thread; stop is read between occurrences. A refused
+    // request replaces nothing.
     static ReplaceAllResult Run(CDataStore& store, const ReplaceAllRequest& request,
                                 const std::atomic<bool>& stop, IReplaceAllObserver* observer);
     // The progress of a run at position, as a whole percent of the range (rangeEnd exclusive).

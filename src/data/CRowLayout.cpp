@@ -1,6 +1,7 @@
 #include "data/CRowLayout.h"
 
 #include "data/ISymbolRows.h"
+#include "data/ValueFormat.h"
 
 #include <algorithm>
 
@@ -28,21 +29,6 @@ const uint64_t kSymbolRowBytes = 16;
 // 16 elements of at most 8 bytes.
 const uint64_t kMaxElementSize = uint64_t{1} << 30;
 const uint64_t kMaxElements = uint64_t{1} << 16;
-
-int SymbolSizeRow(uint64_t elementSize) {
-    switch (elementSize) {
-    case 1:
-        return 0;
-    case 2:
-        return 1;
-    case 4:
-        return 2;
-    case 8:
-        return 3;
-    default:
-        return -1;
-    }
-}
 
 } // namespace
 
@@ -82,8 +68,9 @@ int CRowLayout::SymbolCellChars(uint64_t elementSize, int typeIndex, int floatWi
     if (typeIndex < 0 || typeIndex > 5) {
         typeIndex = 1;
     }
-    const int sizeRow = SymbolSizeRow(elementSize);
-    if (sizeRow >= 0) {
+    // The symbol classes 0..3 are the element sizes 1, 2, 4 and 8; class 4 is any other size.
+    const int sizeRow = elementSize <= 8 ? SymbolClassForSize(static_cast<size_t>(elementSize)) : 4;
+    if (sizeRow < 4) {
         const int chars = kSymbolCellChars[sizeRow][typeIndex];
         return chars == 0 ? floatWidth : chars;
     }
@@ -124,7 +111,7 @@ uint64_t CRowLayout::TotalRows(uint64_t dataSize) const {
         return rows < 1 ? 1 : rows;
     }
     const uint64_t perRow = uniform.Bytes();
-    uint64_t rows = (dataSize + perRow - 1) / perRow;
+    uint64_t rows = dataSize / perRow + (dataSize % perRow != 0 ? 1 : 0);
     return rows < 1 ? 1 : rows;
 }
 

@@ -97,14 +97,12 @@ void CUndoManager::EraseRedoRecords() {
         cachedIndex_ = 0;
         cachedOffset_ = 0;
     }
+    newestStepStart_ = -1;
 }
 
-int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
-    EraseRedoRecords();
-    // The record this one links to is found before anything is appended: the walk from the end of the store
-    // must start at the last record that is really there.
-    uint64_t previous = 0;
-    const bool linkPrevious = link && current_ >= 0 && Locate(current_, previous);
+// Appends one whole record after the last one; a record that cannot be stored whole is cut off again, so no
+// half-written record stays in the store.
+bool CUndoManager::AppendRecord(const UndoChange& change, bool linkPrevious) {
     uint64_t total = RecordLength(change.kind, change.count);
     unsigned char header[kHeaderSize];
     header[kKindAt] = change.kind;
@@ -114,7 +112,6 @@ int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
     unsigned char trailer[8];
     PutLittleEndian(trailer, total, 8);
 
-    // A record that cannot be stored whole is cut off again: no half-written record stays in the store.
     uint64_t oldLength = store_.Length();
     bool stored = store_.Append(header, kHeaderSize) && store_.Append(change.first, change.count);
     if (stored && change.kind == UndoChange::Overwrite) {
@@ -123,6 +120,36 @@ int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
     stored = stored && store_.Append(trailer, 8);
     if (!stored) {
         store_.Truncate(oldLength);
+    }
+    return stored;
+}
+
+int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
+    EraseRedoRecords();
+    if (link && stepBroken_) {
+        // The step this record belongs to could not be kept: recording the rest of it would make a step
+        // whose Undo restores only part of the change.
+        return 0;
+    }
+    stepBroken_ = false;
+    // The record this one links to is found before anything is appended: the walk from the end of the store
+    // must start at the last record that is really there.
+    uint64_t previous = 0;
+    bool linkPrevious = link && current_ >= 0 && Locate(current_, previous);
+    bool stored = AppendRecord(change, linkPrevious);
+    if (!stored && RoomAfterOlderSteps(change, linkPrevious)) {
+        // No memory for the record, but the store can hold it in the room the older steps take.
+        DropOldest(linkPrevious ? NewestStepStart() : count_);
+        linkPrevious = link && current_ >= 0 && Locate(current_, previous);
+        stored = AppendRecord(change, linkPrevious);
+    }
+    if (!stored) {
+        if (linkPrevious) {
+            DropNewestStep();
+        }
+        stepBroken_ = true;
+        stepDropped_ = true;
+        trimmed_ = 1;
         return 0;
     }
     if (linkPrevious) {
@@ -130,15 +157,51 @@ int CUndoManager::AddUndoRecord(const UndoChange& change, int link) {
     }
     current_ += 1;
     count_ = current_ + 1;
+    if (!linkPrevious) {
+        newestStepStart_ = current_;
+    }
     Trim();
     return 1;
 }
 
+bool CUndoManager::RoomAfterOlderSteps(const UndoChange& change, bool linkPrevious) {
+    // The steps older than the one the record belongs to: all of them for a record that starts a step.
+    const int older = linkPrevious ? NewestStepStart() : count_;
+    if (older <= 0) {
+        return false;
+    }
+    uint64_t olderEnd = store_.Length();
+    if (older < count_ && !Locate(older, olderEnd)) {
+        return false;
+    }
+    return RecordLength(change.kind, change.count) <= store_.Capacity() - (store_.Length() - olderEnd);
+}
+
+int CUndoManager::NewestStepStart() {
+    if (count_ <= 0) {
+        return 0;
+    }
+    if (newestStepStart_ >= 0 && newestStepStart_ < count_) {
+        return newestStepStart_;
+    }
+    int index = count_ - 1;
+    uint64_t offset = 0;
+    while (index > 0 && Locate(index, offset) && (FlagsAt(offset) & kLinkPrevious)) {
+        --index;
+    }
+    newestStepStart_ = index;
+    return index;
+}
+
 void CUndoManager::DropOldest(int records) {
-    uint64_t end = 0;
-    if (records >= count_ || !Locate(records, end)) {
+    if (records <= 0) {
         return;
     }
+    uint64_t end = store_.Length();
+    if (records < count_ && !Locate(records, end)) {
+        return;
+    }
+    records = std::min(records, count_);
     store_.Erase(0, end);
     count_ -= records;
     current_ -= records;
@@ -149,15 +212,43 @@ void CUndoManager::DropOldest(int records) {
         cachedIndex_ = 0;
         cachedOffset_ = 0;
     }
+    newestStepStart_ = newestStepStart_ >= records ? newestStepStart_ - records : -1;
     // The first record left no longer continues a step whose start is gone.
-    SetFlagsAt(0, FlagsAt(0) & ~kLinkPrevious);
+    if (count_ > 0) {
+        SetFlagsAt(0, FlagsAt(0) & ~kLinkPrevious);
+    }
     trimmed_ = 1;
+}
+
+void CUndoManager::DropNewestStep() {
+    const int start = NewestStepStart();
+    uint64_t offset = 0;
+    if (count_ <= 0 || !Locate(start, offset)) {
+        return;
+    }
+    store_.Truncate(offset);
+    count_ = start;
+    current_ = start - 1;
+    cachedIndex_ = 0;
+    cachedOffset_ = 0;
+    newestStepStart_ = -1;
 }
 
 void CUndoManager::Trim() {
     while (store_.Length() > limit_ && count_ > 1) {
-        // Below ten records a tenth is nothing: drop the oldest one at a time so the loop always ends.
-        DropOldest(std::max(count_ / 10, 1));
+        const int newest = NewestStepStart();
+        if (newest <= 0) {
+            // The newest step alone: it is kept whole even above the limit.
+            break;
+        }
+        // The oldest tenth (below ten records one at a time so the loop always ends), up to the end of the
+        // step it reaches into.
+        int drop = std::min(std::max(count_ / 10, 1), newest);
+        uint64_t offset = 0;
+        while (drop < newest && Locate(drop, offset) && (FlagsAt(offset) & kLinkPrevious)) {
+            ++drop;
+        }
+        DropOldest(drop);
     }
 }
 
@@ -194,6 +285,15 @@ void CUndoManager::ResetUndo() {
     cachedIndex_ = 0;
     cachedOffset_ = 0;
     trimmed_ = 0;
+    newestStepStart_ = -1;
+    stepBroken_ = false;
+    stepDropped_ = false;
+}
+
+bool CUndoManager::TakeStepDropped() {
+    const bool dropped = stepDropped_;
+    stepDropped_ = false;
+    return dropped;
 }
 
 void CUndoManager::SetUndoLimit(uint64_t bytes) {

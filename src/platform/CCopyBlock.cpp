@@ -33,9 +33,17 @@ void EncodeCount(unsigned char* head, uint64_t value) {
 } // namespace
 
 std::string CCopyBlock::DefaultName() {
-    // The copies that can reach each other share one channel directory; they share one block as well, so
-    // copies started in another session (another runtime directory) never paste each other's bytes unasked.
+    // The copies that can reach each other share one channel directory; they share one block as well, named
+    // after the token kept in that directory, which no other user can read.
     const std::string session = CInstanceChannel::DefaultDirectory();
+    if (CInstanceChannel::PrepareDirectory(session)) {
+        const std::string name = PerUserName::PrivateObject(kBaseName, session);
+        if (!name.empty()) {
+            return name;
+        }
+    }
+    // Without a private directory the name can only be derived from the session; a name someone else took
+    // first is then passed over (see Candidate).
     uint32_t hash = 2166136261u;
     for (unsigned char c : session) {
         hash = (hash ^ c) * 16777619u;
@@ -45,16 +53,33 @@ std::string CCopyBlock::DefaultName() {
     return PerUserName::SharedObject(kBaseName) + suffix;
 }
 
-CCopyBlock::CCopyBlock() : name_(DefaultName()) {}
+std::string CCopyBlock::Candidate(const std::string& name, int index) {
+    return index == 0 ? name : name + "." + std::to_string(index);
+}
 
-CCopyBlock::CCopyBlock(std::string name) : name_(std::move(name)) {}
+CCopyBlock::NameState CCopyBlock::StateOf(const std::string& name) {
+    int fd = ::shm_open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        // Another user's object that we may not open is as much taken as one we may.
+        return errno == ENOENT ? NameState::Free : NameState::Taken;
+    }
+    struct stat info;
+    const bool ours = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid();
+    ::close(fd);
+    return ours ? NameState::Ours : NameState::Taken;
+}
+
+CCopyBlock::CCopyBlock() : requested_(DefaultName()), name_(requested_), followsDefault_(true) {}
+
+CCopyBlock::CCopyBlock(std::string name) : requested_(name), name_(std::move(name)) {}
 
 CCopyBlock::~CCopyBlock() {
     Close();
 }
 
 CCopyBlock::CCopyBlock(CCopyBlock&& other) noexcept
-    : name_(std::move(other.name_)), address_(other.address_), mappedSize_(other.mappedSize_),
+    : requested_(std::move(other.requested_)), name_(std::move(other.name_)),
+      followsDefault_(other.followsDefault_), address_(other.address_), mappedSize_(other.mappedSize_),
       creator_(other.creator_), device_(other.device_), inode_(other.inode_) {
     other.address_ = nullptr;
     other.mappedSize_ = 0;
@@ -64,7 +89,9 @@ CCopyBlock::CCopyBlock(CCopyBlock&& other) noexcept
 CCopyBlock& CCopyBlock::operator=(CCopyBlock&& other) noexcept {
     if (this != &other) {
         Close();
+        requested_ = std::move(other.requested_);
         name_ = std::move(other.name_);
+        followsDefault_ = other.followsDefault_;
         address_ = other.address_;
         mappedSize_ = other.mappedSize_;
         creator_ = other.creator_;
@@ -84,11 +111,26 @@ bool CCopyBlock::Create(uint64_t count) {
         return false;
     }
     uint64_t size = count + kHeaderSize;
-    // A block left behind by a copy that ended without closing it (or that did not answer in time) is
-    // replaced, never reused: its size and contents are not ours to trust. An object of this name that
-    // belongs to another user cannot be removed, and then creation fails below.
-    ::shm_unlink(name_.c_str());
-    int fd = ::shm_open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (followsDefault_) {
+        requested_ = DefaultName();
+    }
+    // The first candidate name that is free or ours: a block of ours left behind by a copy that ended
+    // without closing it (or that did not answer in time) is replaced, never reused, as its size and contents
+    // are not ours to trust; a name someone else holds is passed over and never touched. Readers look for the
+    // block the same way.
+    int fd = -1;
+    std::string name;
+    for (int k = 0; k < kNameCandidates && fd < 0; ++k) {
+        name = Candidate(requested_, k);
+        NameState state = StateOf(name);
+        if (state == NameState::Taken) {
+            continue;
+        }
+        if (state == NameState::Ours) {
+            ::shm_unlink(name.c_str());
+        }
+        fd = ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    }
     if (fd < 0) {
         return false;
     }
@@ -96,14 +138,16 @@ bool CCopyBlock::Create(uint64_t count) {
     // the bytes are written.
     struct stat info;
     void* address = MAP_FAILED;
-    if (::posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0 && ::fstat(fd, &info) == 0) {
+    if (::fchmod(fd, 0600) == 0 && ::posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0 &&
+        ::fstat(fd, &info) == 0) {
         address = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     }
     ::close(fd);
     if (address == MAP_FAILED) {
-        ::shm_unlink(name_.c_str());
+        ::shm_unlink(name.c_str());
         return false;
     }
+    name_ = name;
     address_ = static_cast<unsigned char*>(address);
     mappedSize_ = size;
     creator_ = true;
@@ -122,22 +166,41 @@ bool CCopyBlock::Acquire(CInstanceChannel& channel, uint64_t count, int timeoutM
 
 CCopyBlock CCopyBlock::OpenForReading(const std::string& name) {
     CCopyBlock block(name);
-    int fd = ::shm_open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd < 0) {
-        return block;
-    }
-    struct stat info;
-    bool usable = ::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() &&
-                  static_cast<uint64_t>(info.st_size) >= kHeaderSize;
-    if (usable) {
-        size_t size = static_cast<size_t>(info.st_size);
-        void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-        if (address != MAP_FAILED) {
-            block.address_ = static_cast<unsigned char*>(address);
-            block.mappedSize_ = size;
+    // The block a Create of that name made: past the candidates someone else holds, at the first free or
+    // ours.
+    int fd = -1;
+    for (int k = 0; k < kNameCandidates && fd < 0; ++k) {
+        const std::string candidate = Candidate(name, k);
+        fd = ::shm_open(candidate.c_str(), O_RDONLY | O_CLOEXEC, 0);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                return block;
+            }
+            continue;
+        }
+        struct stat info;
+        if (::fstat(fd, &info) != 0) {
+            ::close(fd);
+            return block;
+        }
+        if (info.st_uid != ::geteuid()) {
+            ::close(fd);
+            fd = -1;
+            continue;
+        }
+        if (static_cast<uint64_t>(info.st_size) >= kHeaderSize) {
+            size_t size = static_cast<size_t>(info.st_size);
+            void* address = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+            if (address != MAP_FAILED) {
+                block.name_ = candidate;
+                block.address_ = static_cast<unsigned char*>(address);
+                block.mappedSize_ = size;
+            }
         }
     }
-    ::close(fd);
+    if (fd >= 0) {
+        ::close(fd);
+    }
     return block;
 }
 
@@ -186,6 +249,7 @@ bool CCopyBlock::Close() {
     address_ = nullptr;
     mappedSize_ = 0;
     creator_ = false;
+    name_ = requested_;
     return true;
 }
 

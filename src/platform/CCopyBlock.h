@@ -10,13 +10,20 @@ class CInstanceChannel;
 // object holding an unsigned 64-bit little-endian count followed by that many bytes. The copy that copied
 // last creates it and holds it until it copies again, is asked to close it, or ends; the creator removes the
 // name when it closes, unless another copy has replaced the block under that name meanwhile. A reader never
-// trusts the count: it reads no byte past the object's real size.
+// trusts the count: it reads no byte past the object's real size, and never reads another user's object.
+//
+// A name given is where the search for the block starts: when someone else holds it, the block lives under
+// the first of name + ".1" ... ".7" that is free or ours, for creators and readers alike.
 class CCopyBlock {
 public:
     static constexpr const char* kBaseName = "KIVRAN_COPY_MEMORY";
     static constexpr uint64_t kHeaderSize = 8;
 
-    // The block's name for the effective user of this process.
+    // Names tried after a name someone else holds.
+    static constexpr int kNameCandidates = 8;
+
+    // The block's name for the effective user of this process and its session: named after the token of the
+    // private channel directory (PerUserName::PrivateObject), or after the session when there is none.
     static std::string DefaultName();
 
     CCopyBlock();
@@ -28,8 +35,9 @@ public:
     CCopyBlock& operator=(const CCopyBlock&) = delete;
 
     // Closes any block this object holds, then creates a fresh block for count bytes with mode 0600, reserves
-    // its memory and stores count in its head; the caller fills WritableBytes(). False when the block cannot
-    // be created or its memory reserved; the caller tells the user.
+    // its memory and stores count in its head; the caller fills WritableBytes(). An object made with the
+    // default name takes DefaultName() anew. False when the block cannot be created or its memory reserved
+    // (or every candidate name is someone else's); the caller tells the user.
     bool Create(uint64_t count);
     // Asks every partner the channel finds to close its block (waiting at most timeoutMs for each), then
     // Create(count).
@@ -40,6 +48,7 @@ public:
     // Whether a paste could read a block of that name now.
     static bool Exists(const std::string& name);
 
+    // The name of the block held, or the name asked for while none is held.
     const std::string& Name() const { return name_; }
     bool IsOpen() const { return address_ != nullptr; }
     bool IsCreator() const { return creator_; }
@@ -59,9 +68,14 @@ public:
     int64_t AnswerCloseCopy(int64_t firstArgument);
 
 private:
+    enum class NameState { Free, Ours, Taken };
+    static std::string Candidate(const std::string& name, int index);
+    static NameState StateOf(const std::string& name);
     bool NameStillRefersToThisBlock() const;
 
+    std::string requested_;
     std::string name_;
+    bool followsDefault_ = false;
     unsigned char* address_ = nullptr;
     uint64_t mappedSize_ = 0;
     bool creator_ = false;

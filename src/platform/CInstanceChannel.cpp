@@ -25,6 +25,8 @@ constexpr uint32_t kMagic = 0x4E52564B; // "KVRN"
 constexpr int kRequestWaitMs = 250;
 constexpr uint32_t kMaxTitleBytes = 4096;
 constexpr const char* kEndpointSuffix = ".sock";
+// Names tried for the fallback directory when the first ones are taken by someone else.
+constexpr int kFallbackCandidates = 16;
 
 enum class Kind : uint32_t { Send = 1, Post = 2, Title = 3 };
 
@@ -149,7 +151,20 @@ std::string CInstanceChannel::DefaultDirectory() {
     if (runtime != nullptr && runtime[0] == '/') {
         return std::string(runtime) + "/kivran";
     }
-    return "/tmp/kivran-" + std::to_string(::geteuid());
+    return FallbackDirectory("/tmp");
+}
+
+std::string CInstanceChannel::FallbackDirectory(const std::string& parent) {
+    const std::string base = parent + "/kivran-" + std::to_string(::geteuid());
+    for (int k = 0; k < kFallbackCandidates; ++k) {
+        const std::string candidate = k == 0 ? base : base + "-" + std::to_string(k);
+        struct stat info;
+        if (::lstat(candidate.c_str(), &info) != 0 ? errno == ENOENT
+                                                   : S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()) {
+            return candidate;
+        }
+    }
+    return base;
 }
 
 CInstanceChannel::CInstanceChannel(std::string directory) : directory_(std::move(directory)) {}
@@ -158,17 +173,21 @@ CInstanceChannel::~CInstanceChannel() {
     Close();
 }
 
-bool CInstanceChannel::EnsureDirectory() const {
-    if (::mkdir(directory_.c_str(), 0700) != 0 && errno != EEXIST) {
+bool CInstanceChannel::PrepareDirectory(const std::string& directory) {
+    if (directory.empty() || (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)) {
         return false;
     }
     // In a shared place such as /tmp the name may have been taken by someone else first: only a real
     // directory of this user, closed to everyone else, is used.
     struct stat info;
-    if (::lstat(directory_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+    if (::lstat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
         return false;
     }
-    return (info.st_mode & 077) == 0 || ::chmod(directory_.c_str(), 0700) == 0;
+    return (info.st_mode & 077) == 0 || ::chmod(directory.c_str(), 0700) == 0;
+}
+
+bool CInstanceChannel::EnsureDirectory() const {
+    return PrepareDirectory(directory_);
 }
 
 bool CInstanceChannel::Listen() {

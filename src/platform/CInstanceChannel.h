@@ -29,8 +29,15 @@ public:
     static constexpr int kDefaultTimeoutMs = 5000;
     static constexpr int kPartnerTimeoutMs = 1000;
 
-    // $XDG_RUNTIME_DIR/kivran when that variable names an absolute path, otherwise /tmp/kivran-<uid>.
+    // $XDG_RUNTIME_DIR/kivran when that variable names an absolute path, otherwise FallbackDirectory("/tmp").
     static std::string DefaultDirectory();
+    // parent + "/kivran-<uid>"; when someone else holds that name (another user's directory, a link, a
+    // file), the first of "-1" ... "-15" appended to it that is free or a directory of this user, so that
+    // nobody can keep the copies of another user from meeting by taking the name first.
+    static std::string FallbackDirectory(const std::string& parent);
+    // Creates the directory (mode 0700) when it is missing. True when it is a real directory of this user
+    // that nobody else may enter (one of ours that is too open is closed first).
+    static bool PrepareDirectory(const std::string& directory);
 
     explicit CInstanceChannel(std::string directory = DefaultDirectory());
     ~CInstanceChannel();

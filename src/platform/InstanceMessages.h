@@ -21,6 +21,17 @@ enum CompareRequest : int64_t {
     kCursor = 6,
 };
 
+// A comparison places both main windows side by side; the comparing copy asks its partner where its window
+// is and where to put it. The first argument is one of WindowRequest.
+constexpr uint32_t kWindow = 0x46D;
+
+enum WindowRequest : int64_t {
+    // Answer: the horizontal centre of the main window's frame on the screen.
+    kWindowCentreX = 0,
+    // The second argument packs the frame's new x, y, width and height, 16 bits each (x lowest). Answer 1.
+    kPlaceWindow = 1,
+};
+
 // What every copy answers to kIdentify: 0xA9C638DF as a signed 32-bit value, sign-extended.
 constexpr int64_t kIdentifyAnswer = -1446627105;
 

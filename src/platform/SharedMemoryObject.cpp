@@ -57,7 +57,11 @@ SharedMemoryObject SharedMemoryObject::Create(const std::string& name, uint64_t 
     if (fd < 0) {
         return SharedMemoryObject();
     }
-    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    // An object someone else put under the name first is not ours to fill: what we wrote would be theirs to
+    // read. One of ours is closed to others before it is used.
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || ::fchmod(fd, 0600) != 0 ||
+        ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
         ::close(fd);
         return SharedMemoryObject();
     }

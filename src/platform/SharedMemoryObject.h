@@ -19,7 +19,8 @@ public:
     // Opens an existing object and maps all of it; IsMapped() is false when it does not exist, is empty or
     // cannot be mapped with the access asked for.
     static SharedMemoryObject OpenExisting(const std::string& name, Access access);
-    // Creates (or reuses) an object of the given size with mode 0600 and maps it read-write.
+    // Creates (or reuses one of this user's) an object of the given size with mode 0600 and maps it
+    // read-write. An object of that name that belongs to another user is never used: IsMapped() is false.
     static SharedMemoryObject Create(const std::string& name, uint64_t size);
     static bool Unlink(const std::string& name);
 

@@ -1,6 +1,7 @@
 #include "view/CColorStsBar.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 const int kMargin = 4;
@@ -30,7 +31,14 @@ void CColorStsBar::SetPaneText(int pane, const QString& text) {
     if (pane < 0 || pane >= PaneCount() || panes[pane].text == text) {
         return;
     }
+    const int oldWidth = PaneRect(pane).width();
     panes[pane].text = text;
+    if (PaneRect(pane).width() != oldWidth) {
+        // A text wider than the sizing text widens its pane and moves the panes after it.
+        updateGeometry();
+        update();
+        return;
+    }
     update(PaneRect(pane));
 }
 
@@ -66,7 +74,8 @@ QRect CColorStsBar::PaneRect(int pane) const {
     QFontMetrics fm(font());
     int x = kGap;
     for (int i = 0; i < PaneCount(); ++i) {
-        int w = fm.horizontalAdvance(panes[i].sizingText) + 2 * kMargin;
+        int w = std::max(fm.horizontalAdvance(panes[i].sizingText), fm.horizontalAdvance(panes[i].text)) +
+                2 * kMargin;
         if (i == pane) {
             return QRect(x, 1, w, height() - 2);
         }

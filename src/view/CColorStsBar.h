@@ -6,7 +6,8 @@
 #include <vector>
 
 // A status bar of panes that each carry a text colour and a background colour. A pane whose colours are both
-// "default" (0xFF000000) is drawn in the system's colours. Each pane is as wide as its sizing text.
+// "default" (0xFF000000) is drawn in the system's colours. Each pane is as wide as its sizing text, or as its
+// text when that is wider.
 class CColorStsBar : public QWidget {
     Q_OBJECT
 public:

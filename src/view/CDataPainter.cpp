@@ -82,9 +82,34 @@ void CDataPainter::PrepareMetrics(const PaintInputs& in) {
     gridMatchesFont = metrics->horizontalAdvance(QLatin1Char('0')) == in.geometry.hexCharWidth;
 }
 
+int CDataPainter::StrongReach(const PaintInputs& in) {
+    if (!in.strongData || in.layout.SizeIndex() != 0 || in.layout.TypeIndex() != 1) {
+        return 0;
+    }
+    return std::max(0, in.strongData->LongestSize() - 1);
+}
+
+ColorValueHit CDataPainter::StrongColor(const PaintInputs& in, const PaneView& view, uint64_t offset) {
+    if (!in.strongData || in.strongData->empty() || in.layout.SizeIndex() != 0 ||
+        in.layout.TypeIndex() != 1 || offset < view.firstOffset || offset - view.firstOffset >= view.count) {
+        return ColorValueHit();
+    }
+    ColorValueWindow window;
+    window.bytes = view.bytes.data();
+    window.count = view.count;
+    window.before = view.edgeBefore.data();
+    window.beforeCount = view.edgeBeforeCount;
+    window.after = view.edgeAfter.data();
+    window.afterCount = view.edgeAfterCount;
+    return in.strongData->ColorOf(window, offset - view.firstOffset, in.bkColor[kData]);
+}
+
 bool CDataPainter::IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first,
                                uint64_t end) const {
     if (AnyInRange(in.marks, first, end) || AnyInRange(in.sortedDiffs, first, end)) {
+        return false;
+    }
+    if (StrongColor(in, view, first).found) {
         return false;
     }
     if (in.dialogCursorMark != 0xFFFFFFFF && in.dialogCursorMark >= first && in.dialogCursorMark < end) {
@@ -314,6 +339,13 @@ void CDataPainter::PaintCell(QPainter& p, const PaintInputs& in, int pane, const
     QColor bk = Color(in.bkColor[kData]);
     QColor fg = Color(in.textColor[kData]);
     bool colourGap = true;
+    const ColorValueHit strong = StrongColor(in, view, first);
+    if (strong.found) {
+        bk = Color(strong.bkColor);
+        fg = Color(strong.textColor);
+        // The last byte of an occurrence ends its band.
+        colourGap = !strong.lastByte;
+    }
     if (AnyInRange(in.marks, first, end)) {
         bk = Color(in.bkColor[kMark]);
         fg = Color(in.textColor[kMark]);
@@ -377,6 +409,11 @@ uint32_t CDataPainter::TextCellTextColor(const PaintInputs& in, int pane, const 
                                          uint64_t offset, uint32_t& background) {
     uint32_t fg = in.textColor[kData];
     background = in.bkColor[kData];
+    const ColorValueHit strong = StrongColor(in, view, offset);
+    if (strong.found) {
+        fg = strong.textColor;
+        background = strong.bkColor;
+    }
     if (AnyInRange(in.marks, offset, offset + 1)) {
         fg = in.textColor[kMark];
         background = in.bkColor[kMark];
@@ -579,6 +616,9 @@ QRect CDataPainter::PaintChanges(QImage& image, const PaintInputs& in, int pane,
     p.setFont(in.font);
     const CViewGeometry::Rect area = in.geometry.PaneRect(pane);
     p.setClipRect(QRect(area.x, area.y, area.w, area.h));
+    // A changed byte may start or end a strong-data occurrence over its neighbours.
+    const uint64_t reach = static_cast<uint64_t>(StrongReach(in));
+    const uint64_t compared = std::min<uint64_t>(view.count, previous.size());
     for (int row = 0; row < view.rows; ++row) {
         const RowInfo info = in.layout.Row(view.topRow + static_cast<uint64_t>(row));
         if (info.start < view.firstOffset) {
@@ -592,8 +632,11 @@ QRect CDataPainter::PaintChanges(QImage& image, const PaintInputs& in, int pane,
             if (at + info.unitSize > view.count || at + info.unitSize > previous.size()) {
                 break;
             }
-            if (std::equal(view.bytes.begin() + at, view.bytes.begin() + at + info.unitSize,
-                           previous.begin() + at)) {
+            const uint64_t from = at > reach ? at - reach : 0;
+            const uint64_t to = std::min(compared, at + info.unitSize + reach);
+            if (std::equal(view.bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                           view.bytes.begin() + static_cast<std::ptrdiff_t>(to),
+                           previous.begin() + static_cast<std::ptrdiff_t>(from))) {
                 continue;
             }
             PaintCell(p, in, pane, view, info, unit, y);

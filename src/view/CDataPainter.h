@@ -3,6 +3,7 @@
 #include "data/CDataStore.h"
 #include "data/CRowLayout.h"
 #include "data/ValueFormat.h"
+#include "view/CColorValue.h"
 #include "view/CViewGeometry.h"
 
 #include <QColor>
@@ -25,6 +26,12 @@ struct PaneView {
     std::vector<unsigned char> bytes; // the visible rows, from the top row's start to the last row's end
     uint64_t count = 0;               // bytes actually read (fewer at the end of the data)
     PaneSelection selection;
+    // With strong data, up to 4 bytes just before the view and just after the bytes read (fewer at the ends
+    // of the data), so that a pattern crossing the edge of the view is still found.
+    std::array<unsigned char, 4> edgeBefore{};
+    int edgeBeforeCount = 0;
+    std::array<unsigned char, 4> edgeAfter{};
+    int edgeAfterCount = 0;
 };
 
 // Everything the painter needs to know besides the bytes.
@@ -39,6 +46,7 @@ struct PaintInputs {
     int currentPane = 0;
     const std::vector<uint32_t>* marks = nullptr;
     const std::vector<uint32_t>* sortedDiffs = nullptr;
+    const CColorValue* strongData = nullptr;
     uint64_t dialogCursorMark = 0xFFFFFFFF;
     QFont font;
     QColor buttonFace;
@@ -94,6 +102,10 @@ private:
     uint32_t TextCellTextColor(const PaintInputs& in, int pane, const PaneView& view, uint64_t offset,
                                uint32_t& background);
 
+    // The strong-data colours of a byte; only 1BYTE HEX display shows them.
+    static ColorValueHit StrongColor(const PaintInputs& in, const PaneView& view, uint64_t offset);
+    // How many bytes on either side of a changed byte may change colour with it.
+    static int StrongReach(const PaintInputs& in);
     // Whether a unit is drawn in the plain data colours (no mark, dialog cursor, difference or selection).
     bool IsPlainUnit(const PaintInputs& in, const PaneView& view, uint64_t first, uint64_t end) const;
     void PaintPlainRun(QPainter& p, const PaintInputs& in, const PaneView& view, const RowInfo& info,

@@ -3,6 +3,7 @@
 #include "data/CNavigator.h"
 #include "view/CCursorMover.h"
 #include "view/CMainFrame.h"
+#include "view/CScrollMapping.h"
 #include "view/CommandIds.h"
 
 #include <QApplication>
@@ -12,11 +13,11 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 const int kDragThreshold = 10;
 const int kWheelRows = 5;
-const int kDragRepeatMs = 50;
 } // namespace
 
 CDataView::CDataView(CMainFrame* frame, QScrollBar* pane0, QScrollBar* pane1, QScrollBar* horizontal,
@@ -32,9 +33,6 @@ CDataView::CDataView(CMainFrame* frame, QScrollBar* pane0, QScrollBar* pane1, QS
                 [this, pane](int action) { OnScrollAction(pane, action); });
     }
     connect(hScroll, &QScrollBar::actionTriggered, this, &CDataView::OnHorizontalAction);
-    dragTimer = new QTimer(this);
-    dragTimer->setInterval(kDragRepeatMs);
-    connect(dragTimer, &QTimer::timeout, this, &CDataView::DragStep);
 }
 
 uint64_t CDataView::DataSize() const {
@@ -48,7 +46,19 @@ int CDataView::CurrentPane() const {
 }
 
 uint64_t CDataView::TopRow(int pane) const {
-    return static_cast<uint64_t>(vScroll[pane == 1 ? 1 : 0]->value());
+    if (pane == 1 && !geometry.IsSplit()) {
+        return hiddenTopRow1;
+    }
+    return topRows[pane == 1 ? 1 : 0];
+}
+
+void CDataView::SyncScrollBar(int pane) {
+    const int index = pane == 1 ? 1 : 0;
+    QScrollBar* bar = vScroll[index];
+    const QSignalBlocker block(bar);
+    const int position = CScrollMapping::BarFromRow(topRows[index], maxTopRows[index]);
+    bar->setValue(position);
+    bar->setSliderPosition(position);
 }
 
 PaintInputs CDataView::Inputs() const {
@@ -66,6 +76,7 @@ PaintInputs CDataView::Inputs() const {
     in.currentPane = CurrentPane();
     in.marks = &frame->Store().Marks();
     in.sortedDiffs = &frame->SortedDiffs();
+    in.strongData = &frame->Settings().strongData;
     in.dialogCursorMark = frame->DialogCursorMark();
     in.font = frame->DisplayFont();
     in.buttonFace = palette().color(QPalette::Button);
@@ -96,15 +107,21 @@ void CDataView::UpdateScrollRanges() {
         QScrollBar* bar = vScroll[pane];
         const QSignalBlocker block(bar);
         if (totalRows > static_cast<uint64_t>(rows) && rows > 0) {
-            const uint64_t max = totalRows - static_cast<uint64_t>(rows);
-            bar->setRange(0, static_cast<int>(std::min<uint64_t>(max, INT32_MAX)));
-            bar->setPageStep(std::max(1, rows - 1));
+            maxTopRows[pane] = totalRows - static_cast<uint64_t>(rows);
+            topRows[pane] = std::min(topRows[pane], maxTopRows[pane]);
+            const int barMax = CScrollMapping::BarMaximum(maxTopRows[pane]);
+            bar->setRange(0, barMax);
+            // The thumb's share of the bar: a page of rows, scaled like the rows (at least one position).
+            const uint64_t page = static_cast<uint64_t>(std::max(1, rows - 1));
+            bar->setPageStep(std::max(1, CScrollMapping::BarFromRow(page, maxTopRows[pane])));
             bar->setEnabled(true);
         } else {
+            maxTopRows[pane] = 0;
+            topRows[pane] = 0;
             bar->setRange(0, 0);
-            bar->setValue(0);
             bar->setEnabled(false);
         }
+        SyncScrollBar(pane);
     }
     vScroll[1]->setVisible(geometry.IsSplit());
     // The vertical scroll bars stand beside this widget, so its whole width is the data area.
@@ -144,6 +161,16 @@ void CDataView::ReadViews() {
         v.bytes.assign(static_cast<size_t>(capacity), 0);
         v.count = capacity ? frame->Store().ReadData(v.firstOffset, v.bytes.data(), capacity) : 0;
         v.selection = frame->Store().Pane(pane);
+        // Strong-data patterns may cross the edges of the view: the bytes just outside it decide them.
+        v.edgeBeforeCount = 0;
+        v.edgeAfterCount = 0;
+        if (!frame->Settings().strongData.empty() && v.rows > 0) {
+            const uint64_t before = std::min<uint64_t>(v.firstOffset, v.edgeBefore.size());
+            const uint64_t got = frame->Store().ReadData(v.firstOffset - before, v.edgeBefore.data(), before);
+            v.edgeBeforeCount = got == before ? static_cast<int>(before) : 0;
+            v.edgeAfterCount = static_cast<int>(
+                frame->Store().ReadData(v.firstOffset + v.count, v.edgeAfter.data(), v.edgeAfter.size()));
+        }
     }
 }
 
@@ -169,6 +196,7 @@ void CDataView::Relayout() {
     UpdateScrollRanges();
     UpdateGeometry();
     RepaintAll();
+    emit LayoutChanged();
 }
 
 void CDataView::RepaintAll() {
@@ -186,11 +214,18 @@ void CDataView::RefreshChanged() {
         return;
     }
     const uint64_t counts[2] = {views[0].count, views[1].count};
+    // The bytes just outside each view, which strong data looks at.
+    auto edgesOf = [this](int pane) {
+        const PaneView& v = views[pane];
+        return std::make_tuple(v.edgeBefore, v.edgeBeforeCount, v.edgeAfter, v.edgeAfterCount);
+    };
+    const decltype(edgesOf(0)) edges[2] = {edgesOf(0), edgesOf(1)};
     ReadViews();
     const PaintInputs in = Inputs();
     QRect changed;
     for (int pane = 0; pane < (geometry.IsSplit() ? 2 : 1); ++pane) {
-        if (views[pane].count != counts[pane] || previous[pane].size() != views[pane].bytes.size()) {
+        if (views[pane].count != counts[pane] || previous[pane].size() != views[pane].bytes.size() ||
+            edges[pane] != edgesOf(pane)) {
             RepaintAll();
             return;
         }
@@ -270,6 +305,7 @@ void CDataView::resizeEvent(QResizeEvent* event) {
         s.cursor = s.selAnchor = s.selEnd = lastUnit;
     }
     RepaintAll();
+    emit LayoutChanged();
     frame->ShowAddressPane();
 }
 
@@ -329,43 +365,51 @@ int CDataView::MoveCursorTo(int pane, uint64_t offset) {
 }
 
 void CDataView::ScrollToRow(int pane, uint64_t row) {
-    QScrollBar* bar = vScroll[pane == 1 ? 1 : 0];
-    const QSignalBlocker block(bar);
-    bar->setValue(static_cast<int>(std::min<uint64_t>(row, static_cast<uint64_t>(bar->maximum()))));
+    if (pane == 1 && !geometry.IsSplit()) {
+        hiddenTopRow1 = row;
+        return;
+    }
+    const int index = pane == 1 ? 1 : 0;
+    topRows[index] = std::min(row, maxTopRows[index]);
+    SyncScrollBar(index);
 }
 
-void CDataView::ScrollPane(int pane, ScrollRequest request, int64_t thumb) {
+void CDataView::ScrollPane(int pane, ScrollRequest request, uint64_t thumb) {
     frame->Store().SetCurrentPane(pane);
-    QScrollBar* bar = vScroll[pane];
-    const int64_t oldTop = bar->value();
-    const int64_t page = geometry.PageRows();
-    int64_t newTop = oldTop;
+    // Unsigned row arithmetic that stops at both ends: a row count may reach the data size (BIT rows of one
+    // byte), which int64 cannot always hold.
+    const uint64_t oldTop = TopRow(pane);
+    const uint64_t maxTop = maxTopRows[pane == 1 ? 1 : 0];
     const bool wheel = keyScrollFlag & kWheelScroll;
+    const uint64_t page = static_cast<uint64_t>(wheel ? kWheelRows : geometry.PageRows() - 1);
+    auto rowsUp = [oldTop](uint64_t rows) { return oldTop > rows ? oldTop - rows : 0; };
+    auto rowsDown = [oldTop, maxTop](uint64_t rows) {
+        return oldTop < maxTop && maxTop - oldTop > rows ? oldTop + rows : maxTop;
+    };
+    uint64_t newTop = oldTop;
     switch (request) {
     case kLineUp:
-        newTop = oldTop - 1;
+        newTop = rowsUp(1);
         break;
     case kLineDown:
-        newTop = oldTop + 1;
+        newTop = rowsDown(1);
         break;
     case kPageUp:
-        newTop = oldTop - (wheel ? kWheelRows : page - 1);
+        newTop = rowsUp(page);
         break;
     case kPageDown:
-        newTop = oldTop + (wheel ? kWheelRows : page - 1);
+        newTop = rowsDown(page);
         break;
     case kThumb:
         newTop = thumb;
         break;
     }
-    newTop = std::max<int64_t>(bar->minimum(), std::min<int64_t>(newTop, bar->maximum()));
+    newTop = std::min(newTop, maxTop);
     if (newTop == oldTop) {
         return;
     }
-    {
-        const QSignalBlocker block(bar);
-        bar->setValue(static_cast<int>(newTop));
-    }
+    topRows[pane == 1 ? 1 : 0] = newTop;
+    SyncScrollBar(pane);
     const CRowLayout& layout = frame->Layout();
     PaneSelection& s = Selection(pane);
     const bool down = newTop > oldTop;
@@ -380,11 +424,10 @@ void CDataView::ScrollPane(int pane, ScrollRequest request, int64_t thumb) {
         if (request == kPageUp || request == kPageDown || wheel) {
             const uint64_t cursorRow = layout.RowIndexOf(s.cursor);
             const RowInfo oldRow = layout.Row(cursorRow);
-            const int64_t distance = static_cast<int64_t>(cursorRow) - oldTop;
-            int64_t targetRow = newTop + std::max<int64_t>(0, distance);
-            const int64_t lastRow = static_cast<int64_t>(layout.TotalRows(DataSize())) - 1;
-            targetRow = std::min(targetRow, std::max<int64_t>(0, lastRow));
-            const RowInfo row = layout.Row(static_cast<uint64_t>(targetRow));
+            const uint64_t distance = cursorRow > oldTop ? cursorRow - oldTop : 0;
+            const uint64_t lastRow = layout.TotalRows(DataSize()) - 1;
+            const uint64_t targetRow = lastRow - newTop > distance ? newTop + distance : lastRow;
+            const RowInfo row = layout.Row(targetRow);
             const uint64_t position = s.cursor - oldRow.start;
             uint64_t target = position < row.Bytes() ? row.UnitStart(row.start + position) : row.start;
             s.cursor = std::min(target, DataSize());
@@ -426,7 +469,7 @@ void CDataView::OnScrollAction(int pane, int action) {
     case QAbstractSlider::SliderMove:
     case QAbstractSlider::SliderToMinimum:
     case QAbstractSlider::SliderToMaximum:
-        ScrollPane(pane, kThumb, target);
+        ScrollPane(pane, kThumb, CScrollMapping::RowFromBar(target, maxTopRows[pane]));
         break;
     default:
         break;
@@ -593,7 +636,6 @@ void CDataView::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint point = event->position().toPoint();
     mouseDownPoint = point;
-    lastMousePoint = point;
     if (geometry.OnSplitBar(point.y())) {
         splitDragging = true;
         splitDragY = geometry.splitY;
@@ -619,7 +661,6 @@ void CDataView::mousePressEvent(QMouseEvent* event) {
 
 void CDataView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
-    lastMousePoint = point;
     if (splitDragging) {
         const int r = geometry.RowHeight();
         int y = std::max(r, std::min(point.y(), geometry.height - r));
@@ -634,20 +675,15 @@ void CDataView::mouseMoveEvent(QMouseEvent* event) {
     if (!selecting || (point - mouseDownPoint).manhattanLength() < kDragThreshold) {
         return;
     }
-    DragStep();
+    DragStep(point);
 }
 
-// One step of a drag selection: inside the pane the selection follows the pointer; above or below it the pane
-// scrolls one row (repeated by a timer while the pointer stays outside).
-void CDataView::DragStep() {
-    if (!selecting || !(QApplication::mouseButtons() & Qt::LeftButton)) {
-        dragTimer->stop();
-        return;
-    }
+// One step of a drag selection, made by one mouse move: inside the pane the selection follows the pointer;
+// above or below it the pane scrolls one row. Nothing scrolls while the pointer rests.
+void CDataView::DragStep(const QPoint& point) {
     const int pane = CurrentPane();
     PaneSelection& s = Selection(pane);
     const CViewGeometry::Rect area = geometry.PaneRect(pane);
-    const QPoint point = lastMousePoint;
     uint64_t first = 0, last = 0, lastUnit = 0;
     VisibleRange(pane, first, last, lastUnit);
     if (point.y() < area.y || point.y() >= area.Bottom()) {
@@ -664,12 +700,8 @@ void CDataView::DragStep() {
         }
         keyScrollFlag &= ~kDragScroll;
         frame->ShowAddressPane();
-        if (!dragTimer->isActive()) {
-            dragTimer->start();
-        }
         return;
     }
-    dragTimer->stop();
     int hitPane = 0;
     uint64_t offset = 0;
     if (HitTest(point, hitPane, offset) && hitPane == pane && offset < DataSize()) {
@@ -688,7 +720,6 @@ void CDataView::mouseReleaseEvent(QMouseEvent* event) {
     }
     frame->ResetPendingNibble();
     selecting = false;
-    dragTimer->stop();
     if (splitDragging) {
         splitDragging = false;
         setCursor(Qt::ArrowCursor);
@@ -776,20 +807,28 @@ void CDataView::ToggleSplit() {
     frame->Store().SetSplit(true);
     Selection(1).cursor = Selection(0).cursor;
     Selection(1).selAnchor = Selection(1).selEnd = Selection(0).cursor;
+    // Pane 1 comes back at its own position, not at pane 0's.
+    const uint64_t top1 = hiddenTopRow1;
     UpdateScrollRanges();
-    ScrollToRow(1, TopRow(0));
+    ScrollToRow(1, top1);
     const uint64_t cursor = Selection(0).cursor;
     if (!IsVisible(0, cursor) && IsVisible(1, cursor)) {
         frame->Store().SetCurrentPane(1);
     }
     Relayout();
+    frame->ShowAddressPane();
 }
 
 void CDataView::Unsplit() {
+    if (geometry.IsSplit()) {
+        hiddenTopRow1 = TopRow(1);
+    }
     frame->Store().SetCurrentPane(0);
     geometry.splitY = -1;
     frame->Store().SetSplit(false);
     Relayout();
+    // The address pane and the numeric bar showed the cursor of the pane that may just have gone.
+    frame->ShowAddressPane();
 }
 
 void CDataView::ChangeWindow() {

@@ -9,7 +9,6 @@
 
 class CMainFrame;
 class QScrollBar;
-class QTimer;
 
 // The data area: draws the rows of both panes through an off-screen image, keeps the cursor visible, and
 // turns keys, mouse, wheel and scroll-bar requests into cursor, selection and scroll changes.
@@ -47,14 +46,16 @@ public:
     void Unsplit();
     // While deferred, the data is being changed by another thread: nothing is read, the last picture stays.
     void SetDeferred(bool on) { deferred = on; }
+    bool IsDeferred() const { return deferred; }
 
-    // Top row (scroll position) of a pane.
+    // Top row (scroll position) of a pane. Pane 1 keeps its own while the view is not split.
     uint64_t TopRow(int pane) const;
     int PaneRows(int pane) const { return geometry.PaneRows(pane); }
     // First visible offset, last visible offset and start of the last visible unit of a pane.
     void VisibleRange(int pane, uint64_t& first, uint64_t& last, uint64_t& lastUnit) const;
     bool IsVisible(int pane, uint64_t offset) const;
-    void ScrollPane(int pane, ScrollRequest request, int64_t thumb = 0);
+    // A vertical scroll request; for kThumb, thumb is the new top row.
+    void ScrollPane(int pane, ScrollRequest request, uint64_t thumb = 0);
     void ScrollToRow(int pane, uint64_t row);
     // Hit test: the offset under a point, or false.
     bool HitTest(const QPoint& point, int& pane, uint64_t& offset) const;
@@ -64,6 +65,10 @@ public:
     const PaneView& View(int pane) const { return views[pane == 1 ? 1 : 0]; }
     QRect CaretRect() const;
     const QImage& Surface() const { return surface; }
+
+signals:
+    // The geometry changed (size, split bar, address column, row height): the scroll bars follow it.
+    void LayoutChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -85,8 +90,10 @@ private:
     void ReadViews();
     void Render();
     void OnScrollAction(int pane, int action);
+    // Shows a pane's top row on its scroll bar (scaled when the rows exceed the bar's range).
+    void SyncScrollBar(int pane);
     void OnHorizontalAction(int action);
-    void DragStep();
+    void DragStep(const QPoint& point);
     void AfterCursorMove();
     uint64_t DataSize() const;
     PaneSelection& Selection(int pane);
@@ -96,6 +103,10 @@ private:
     QScrollBar* vScroll[2];
     QScrollBar* hScroll;
     CViewGeometry geometry;
+    // Each pane's top row and its largest value: the scroll bars only show them, so that data of any size
+    // scrolls to its last row.
+    uint64_t topRows[2] = {0, 0};
+    uint64_t maxTopRows[2] = {0, 0};
     PaneView views[2];
     std::vector<unsigned char> previous[2];
     QImage surface;
@@ -106,8 +117,8 @@ private:
     bool selecting = false;
     bool splitDragging = false;
     int splitDragY = -1;
-    QPoint lastMousePoint;
-    QTimer* dragTimer = nullptr;
+    // Pane 1's top row while it is hidden, given back when the view is split again.
+    uint64_t hiddenTopRow1 = 0;
     int wheelRemainder = 0;
     bool deferred = false;
 };

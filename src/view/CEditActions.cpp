@@ -6,6 +6,7 @@
 #include "view/CDataView.h"
 #include "view/CInputDlg2.h"
 #include "view/CJumpDlg.h"
+#include "view/CLongTaskProgress.h"
 #include "view/CMainFrame.h"
 #include "view/CUserPrompt.h"
 
@@ -13,13 +14,28 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cctype>
+#include <new>
 
 namespace {
 const int kFastInputOff = 0x10;
 const int kNoDeleteConfirmation = 0x01;
 const int kCopyTimeoutMs = 2000;
+// Pieces in which a long copy reads its bytes and converts its text.
+const uint64_t kCopyFillBytes = 1 << 20;
+const size_t kConvertBytes = 1 << 20;
+// The longest clipboard text a copy builds.
+uint64_t g_copyTextLimit = CEditActions::kDefaultCopyTextLimit;
+
+QString Tr(TextId id) {
+    return QString::fromStdString(CTextTable::Text(id));
+}
 } // namespace
+
+void CEditActions::SetCopyTextLimit(uint64_t bytes) {
+    g_copyTextLimit = bytes;
+}
 
 CEditActions::CEditActions(CMainFrame& frame) : frame(frame) {}
 
@@ -144,16 +160,107 @@ bool CEditActions::CopySelection() {
     CEditCommands commands(frame.Store(), frame.Layout());
     uint64_t start = 0, end = 0;
     commands.SelectionRange(start, end);
-    const uint64_t count = end - start;
-    if (!frame.CopyBlock().Acquire(frame.Channel(), count, kCopyTimeoutMs)) {
-        frame.Prompt().Message(&frame, QString::fromStdString(CTextTable::Text(T_MSG_CANNOT_ALLOCATE)));
+    end = std::min(end, frame.Store().GetDataSize());
+    const uint64_t count = end > start ? end - start : 0;
+    const EditOptions options = Options();
+    // A text that cannot be held is refused before anything is built, and nothing is copied then.
+    if (commands.CopyTextLength(start, end, options) > g_copyTextLimit) {
+        frame.Prompt().Message(&frame, Tr(T_MSG_COPY_TOO_LARGE));
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    frame.Store().ReadData(start, frame.CopyBlock().WritableBytes(), count);
-    const std::string text = commands.CopyText(start, end, Options());
-    QGuiApplication::clipboard()->setText(QString::fromStdU16String(CodePage932::ToUtf16(text)));
+    CLongTaskProgress progress(&frame, Tr(T_MSG_COPYING));
+    // The text, its conversion and the copied bytes take a third of the bar each.
+    auto phase = [&progress](int index) {
+        return [&progress, index](uint64_t done, uint64_t total) {
+            const double part = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+            return progress.Step(static_cast<uint64_t>((index + part) * 1e6), 3000000);
+        };
+    };
+    std::string text;
+    const CopyTextStatus status = commands.CopyText(start, end, options, g_copyTextLimit, phase(0), text);
+    QString clipboardText;
+    const bool converted = status == CopyTextStatus::Done && ToClipboardText(text, clipboardText, phase(1));
+    std::string().swap(text);
+    if (!converted) {
+        QApplication::restoreOverrideCursor();
+        // Cancelled: nothing to say. Otherwise the text could not be held after all.
+        if (!progress.Cancelled()) {
+            frame.Prompt().Message(&frame, Tr(T_MSG_COPY_TOO_LARGE));
+        }
+        return false;
+    }
+    // The text is ready: only now are the other copies asked to give up their block.
+    if (!frame.CopyBlock().Acquire(frame.Channel(), count, kCopyTimeoutMs)) {
+        QApplication::restoreOverrideCursor();
+        frame.Prompt().Message(&frame, Tr(T_MSG_CANNOT_ALLOCATE));
+        return false;
+    }
+    if (!FillCopyBlock(start, count, phase(2))) {
+        // Cancelled while the bytes were copied, or the block closed by a later copy elsewhere: no
+        // half-filled block is left for a paste.
+        frame.CopyBlock().Close();
+        QApplication::restoreOverrideCursor();
+        return false;
+    }
     QApplication::restoreOverrideCursor();
+    QGuiApplication::clipboard()->setText(clipboardText);
+    return true;
+}
+
+bool CEditActions::FillCopyBlock(uint64_t start, uint64_t count, const CopyTextProgress& progress) {
+    unsigned char* block = frame.CopyBlock().WritableBytes();
+    if (block == nullptr) {
+        return false;
+    }
+    // In blocks, so that a long copy from a slow data source shows its progress and can be cancelled.
+    for (uint64_t done = 0; done < count;) {
+        const uint64_t part = std::min<uint64_t>(count - done, kCopyFillBytes);
+        const uint64_t read = frame.Store().ReadData(start + done, block + done, part);
+        done += part;
+        if (read < part) {
+            // What the data source does not give stays zero, as in one read of the whole.
+            std::fill(block + done - (part - read), block + done, 0);
+        }
+        if (done < count && !progress(done, count)) {
+            return false;
+        }
+        // While the progress dialog let events through, another copy may have asked for the block to be
+        // closed (it is copying itself): this copy is then over.
+        if (frame.CopyBlock().WritableBytes() != block) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CEditActions::ToClipboardText(const std::string& text, QString& out, const CopyTextProgress& progress) {
+    // A UTF-16 unit per code page 932 character at most; converted in pieces that end after a line break
+    // (never inside a double-byte character), so that no copy of the whole text is ever made beside the
+    // result.
+    try {
+        out.reserve(static_cast<qsizetype>(text.size()));
+        size_t position = 0;
+        while (position < text.size()) {
+            size_t cut = std::min(text.size(), position + kConvertBytes);
+            if (cut < text.size()) {
+                const size_t lineEnd = text.rfind('\n', cut - 1);
+                if (lineEnd != std::string::npos && lineEnd >= position) {
+                    cut = lineEnd + 1;
+                }
+            }
+            const std::u16string piece = CodePage932::ToUtf16(text.substr(position, cut - position));
+            out.append(QStringView(piece.data(), static_cast<qsizetype>(piece.size())));
+            position = cut;
+            if (position < text.size() && !progress(position, text.size())) {
+                out = QString();
+                return false;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        out = QString();
+        return false;
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "view/CFileCommands.h"
 
 #include "app/CTextTable.h"
+#include "data/CRecoveryStore.h"
 #include "data/DataMessage.h"
 #include "platform/ExecutablePath.h"
 #include "view/CDataView.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <algorithm>
+#include <vector>
 
 namespace {
 QString Tr(TextId id) {
@@ -19,7 +22,12 @@ QString Tr(TextId id) {
 const char* const kSaveAsTitle = "ファイル名の指定";
 // Every file, with or without a dot in its name.
 const char* const kAllFiles = " (*)";
+bool g_ending = false;
 } // namespace
+
+void CFileCommands::SetEnding(bool ending) {
+    g_ending = ending;
+}
 
 CFileCommands::CFileCommands(CMainFrame& frame) : frame(frame) {}
 
@@ -63,9 +71,63 @@ bool CFileCommands::OpenFile(const QString& path, bool askSave) {
     ShowOutcome(outcome);
     AfterSourceChange();
     if (outcome.success) {
+        // Before the symbols are laid over the data: they are to see the bytes the user chose.
+        OfferRecoveryCopy();
         frame.Scripts().OnFileOpened(path);
     }
     return outcome.success;
+}
+
+void CFileCommands::OfferRecoveryCopy() {
+    CDataStore& store = frame.Store();
+    const CRecoveryStore recovery;
+    // Data shown read-only cannot take the copy's bytes: the copy waits for an open that can.
+    if (store.Mode() != CDataStore::kModeFile || !store.CanInsertOrDelete() ||
+        !recovery.Has(store.FilePath())) {
+        return;
+    }
+    const std::string path = store.FilePath();
+    const CUserPrompt::Answer answer = frame.Prompt().AskYesNo(&frame, Tr(T_MSG_RECOVERY_OFFER));
+    if (g_ending) {
+        return;
+    }
+    if (answer == CUserPrompt::Yes) {
+        std::vector<unsigned char> bytes;
+        if (recovery.Load(path, bytes)) {
+            ReplaceData(bytes);
+        } else {
+            frame.Prompt().Message(&frame, Tr(T_MSG_CANNOT_READ_FILE));
+        }
+    }
+    // Answered either way: the copy is not offered again.
+    recovery.Remove(path);
+}
+
+void CFileCommands::ReplaceData(const std::vector<unsigned char>& bytes) {
+    // The recovered bytes become modified data over the file, so that Save writes them; the file's own bytes
+    // are not kept for Undo.
+    CDataStore& store = frame.Store();
+    const uint64_t size = store.GetDataSize();
+    const auto count = static_cast<uint64_t>(bytes.size());
+    const uint64_t common = std::min(size, count);
+    bool ok = common == 0 || store.WriteData(0, bytes.data(), common, 0, 0) == common;
+    if (ok && count > size) {
+        ok = store.InsertData(size, bytes.data() + size, count - size, 0, 0) != 0;
+    } else if (ok && count < size) {
+        ok = store.DeleteData(count, size - count, 0, 0) != 0;
+    }
+    if (!ok) {
+        frame.Prompt().Message(&frame, Tr(T_MSG_CANNOT_WRITE));
+    }
+    store.SetModified(1);
+    for (int pane = 0; pane < 2; ++pane) {
+        PaneSelection& selection = store.Pane(pane);
+        selection.cursor = std::min(selection.cursor, store.GetDataSize());
+        selection.selAnchor = selection.selEnd = selection.cursor;
+    }
+    AfterSourceChange();
+    frame.DataView()->Relayout();
+    frame.ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
 }
 
 void CFileCommands::New() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 class CMainFrame;
 struct DataOutcome;
@@ -11,6 +12,10 @@ struct DataOutcome;
 class CFileCommands {
 public:
     explicit CFileCommands(CMainFrame& frame);
+
+    // The program is being ended by a signal: a question that returns meanwhile was not answered by the user,
+    // so a recovery copy offered then is kept for the next start.
+    static void SetEnding(bool ending);
 
     // "Save changes ?": Yes saves under a name chosen in the Save As dialog; false when the user abandons.
     bool AskSaveChanges();
@@ -26,6 +31,10 @@ public:
 
 private:
     void AfterSourceChange();
+    // After a file is opened: a recovery copy left by a signal is offered (Yes loads it as modified data)
+    // and removed once answered.
+    void OfferRecoveryCopy();
+    void ReplaceData(const std::vector<unsigned char>& bytes);
 
     CMainFrame& frame;
 };

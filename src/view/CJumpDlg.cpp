@@ -52,6 +52,8 @@ void CJumpDlg::accept() {
     if (!ParseField(addressField, address) || !ParseField(offsetField, offset)) {
         return;
     }
-    target = CNavigator::ClampJumpTarget(address + offset, dataSize);
+    // A sum beyond 2^64 - 1 stays at the end of the data instead of wrapping to its start.
+    const uint64_t sum = offset > UINT64_MAX - address ? UINT64_MAX : address + offset;
+    target = CNavigator::ClampJumpTarget(sum, dataSize);
     QDialog::accept();
 }

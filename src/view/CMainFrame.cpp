@@ -2,6 +2,7 @@
 
 #include "app/CTextTable.h"
 #include "app/CVersionDlg.h"
+#include "compare/CCompareController.h"
 #include "data/ValueFormat.h"
 #include "platform/ExecutablePath.h"
 #include "platform/InstanceMessages.h"
@@ -9,12 +10,14 @@
 #include "view/CColorStsBar.h"
 #include "view/CCommandLabels.h"
 #include "view/CCursorMover.h"
+#include "view/CDataArea.h"
 #include "view/CDataView.h"
 #include "view/CEditActions.h"
 #include "view/CFileCommands.h"
 #include "view/CKeyTranslator.h"
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
+#include "view/CPrintController.h"
 #include "view/CStatusPanes.h"
 #include "view/CSymbolController.h"
 #include "view/CToolIcons.h"
@@ -102,6 +105,8 @@ CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
     edit = std::make_unique<CEditActions>(*this);
     files = std::make_unique<CFileCommands>(*this);
     scripts = std::make_unique<CSymbolController>(*this);
+    compare = std::make_unique<CCompareController>(*this);
+    printing = std::make_unique<CPrintController>(*this);
     SetFloatFormat(floatWidth, settings.floatPrecision);
 }
 
@@ -115,6 +120,8 @@ bool CMainFrame::Create() {
     menus = new CMenuBuilder(menuBar(), this);
     menus->Build();
     connect(menus, &CMenuBuilder::Command, this, &CMainFrame::OnCommand);
+    // Whether another copy to compare with runs is found out when the menu holding Compare opens.
+    connect(menus->TopMenu(2), &QMenu::aboutToShow, this, [this] { compare->FindPartners(); });
     for (int i = 0; i < 7; ++i) {
         connect(menus->TopMenu(i), &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     }
@@ -192,27 +199,24 @@ void CMainFrame::CreateCentralArea() {
     auto* grid = new QGridLayout(central);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
-    vScroll[0] = new QScrollBar(Qt::Vertical, central);
-    vScroll[1] = new QScrollBar(Qt::Vertical, central);
-    hScroll = new QScrollBar(Qt::Horizontal, central);
-    dataView = new CDataView(this, vScroll[0], vScroll[1], hScroll, central);
+    // The scroll bars follow the split bar and leave the header row and the address column their strips,
+    // so the data area places them itself.
+    auto* area = new CDataArea(central);
+    area->setObjectName("dataArea");
+    vScroll[0] = new QScrollBar(Qt::Vertical, area);
+    vScroll[1] = new QScrollBar(Qt::Vertical, area);
+    hScroll = new QScrollBar(Qt::Horizontal, area);
+    dataView = new CDataView(this, vScroll[0], vScroll[1], hScroll, area);
     dataView->setObjectName("dataView");
     vScroll[0]->setObjectName("vScroll0");
     vScroll[1]->setObjectName("vScroll1");
     hScroll->setObjectName("hScroll");
     vScroll[1]->hide();
-    auto* scrollColumn = new QWidget(central);
-    auto* column = new QVBoxLayout(scrollColumn);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(vScroll[0], 1);
-    column->addWidget(vScroll[1], 1);
-    grid->addWidget(dataView, 0, 0);
-    grid->addWidget(scrollColumn, 0, 1);
-    grid->addWidget(hScroll, 1, 0);
-    grid->addWidget(sizeTypeBar, 2, 0, 1, 2);
-    grid->addWidget(numericBar, 3, 0, 1, 2);
-    grid->addWidget(statusPanes, 4, 0, 1, 2);
+    area->SetParts(dataView, vScroll[0], vScroll[1], hScroll);
+    grid->addWidget(area, 0, 0);
+    grid->addWidget(sizeTypeBar, 1, 0);
+    grid->addWidget(numericBar, 2, 0);
+    grid->addWidget(statusPanes, 3, 0);
     grid->setRowStretch(0, 1);
     setCentralWidget(central);
     dataView->setFocus();
@@ -249,7 +253,7 @@ void CMainFrame::PrepareDataSource() {
         settings.mode = CDataStore::kModeFile;
         break;
     }
-    ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
+    ShowModePanes(store.AttachedSource(), store.AccessFlags(), settings.insertMode);
     ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
 }
 
@@ -386,6 +390,7 @@ void CMainFrame::PrepareDestroy() {
     if (refreshTimer) {
         refreshTimer->stop();
     }
+    printing->ClosePreview();
     accelerators.reset();
 }
 
@@ -623,6 +628,24 @@ void CMainFrame::OnCommand(int command) {
     case ID_SYMBOL_SEARCH_BACKWARD:
         scripts->OnSymbolBackwardSearch();
         break;
+    case ID_FILE_PRINT:
+        printing->OnPrint();
+        break;
+    case ID_FILE_PRINT_PREVIEW:
+        printing->OnPrintPreview();
+        break;
+    case ID_FILE_PRINT_SETUP:
+        printing->OnPrinterSetup();
+        break;
+    case ID_COMPARE:
+        compare->OnCompare();
+        break;
+    case ID_COMPARE_RESET:
+        compare->OnResetDifferences();
+        break;
+    case ID_COMPARE_NEXT:
+        compare->OnNextDifference();
+        break;
     case ID_APP_ABOUT:
         ShowVersion();
         break;
@@ -789,8 +812,14 @@ void CMainFrame::UpdateCommandStates() {
     enable(ID_REPLACE, search.CanReplace(*this));
     enable(ID_VIEW_CHANGE_WINDOW, dataView->IsSplit());
     enable(ID_RELOAD_SYMBOL, scripts->CanReloadSymbol());
+    enable(ID_COMPARE, compare->CanCompare());
+    enable(ID_COMPARE_RESET, compare->CanResetDifferences());
+    enable(ID_COMPARE_NEXT, compare->CanJumpToNextDifference());
     enable(ID_SYMBOL_SEARCH_FORWARD, scripts->CanRepeatSymbolSearch());
     enable(ID_SYMBOL_SEARCH_BACKWARD, scripts->CanRepeatSymbolSearch());
+    for (int c : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP}) {
+        enable(c, printing->CanPrint());
+    }
     const bool fastInputAllowed =
         (layout.SizeIndex() == 0 && layout.TypeIndex() == 1 && edit->CanWrite()) || layout.TypeIndex() == 5;
     enable(ID_FAST_INPUT, fastInputAllowed);
@@ -949,7 +978,7 @@ void CMainFrame::ShowCharSetPane() {
 }
 
 void CMainFrame::RefreshStatus() {
-    ShowModePanes(store.Mode(), store.AccessFlags(), settings.insertMode);
+    ShowModePanes(store.AttachedSource(), store.AccessFlags(), settings.insertMode);
     ShowSizePane(static_cast<int64_t>(store.GetDataSize()));
     ShowAddressPane();
     ShowUndoPane();
@@ -1013,7 +1042,12 @@ void CMainFrame::StartChannel() {
 }
 
 int64_t CMainFrame::OnInstanceMessage(uint32_t message, int64_t arg1, int64_t arg2) {
-    (void)arg2;
+    if (message == InstanceMessages::kCompare) {
+        return compare->AnswerCompareRequest(arg1, arg2);
+    }
+    if (message == InstanceMessages::kWindow) {
+        return compare->AnswerWindowRequest(arg1, arg2);
+    }
     if (message == InstanceMessages::kCloseCopy) {
         return copyBlock.AnswerCloseCopy(arg1);
     }
@@ -1067,14 +1101,17 @@ void CMainFrame::OnMarksChanged() {
 void CMainFrame::OnUndoChanged() {
     ShowUndoPane();
     ScheduleCommandStates();
+    if (store.TakeUndoStepDropped()) {
+        // Told after the command that made the change, not in the middle of it.
+        QTimer::singleShot(0, this, [this] { prompt->Message(this, Tr(T_MSG_UNDO_STEP_DROPPED)); });
+    }
 }
 
 void CMainFrame::OnSourceChanged() {
     if (!statusPanes) {
         return;
     }
-    diffOffsets.clear();
-    sortedDiffs.clear();
+    differences.Clear();
     UpdateTitle();
     RefreshStatus();
     if (dataView) {

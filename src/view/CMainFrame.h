@@ -7,6 +7,7 @@
 #include "data/CRowLayout.h"
 #include "platform/CCopyBlock.h"
 #include "platform/CInstanceChannel.h"
+#include "view/CDifferenceList.h"
 #include "view/CKeyTable.h"
 #include "view/CSearchController.h"
 #include "view/ISearchHost.h"
@@ -32,6 +33,8 @@ class CEditActions;
 class CFileCommands;
 class CStatusPanes;
 class CSymbolController;
+class CCompareController;
+class CPrintController;
 
 // The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
 // colours, lists and options), the menus and bars, and handles every command.
@@ -106,8 +109,13 @@ public:
     int DecimalAddress() const { return decimalAddress; }
     uint64_t DialogCursorMark() const { return dialogCursorMark; }
     void SetDialogCursorMark(uint64_t offset) { dialogCursorMark = offset; }
-    const std::vector<uint32_t>& SortedDiffs() const { return sortedDiffs; }
-    const std::vector<uint32_t>& DiffOffsets() const { return diffOffsets; }
+    const std::vector<uint32_t>& SortedDiffs() const { return differences.Sorted(); }
+    const std::vector<uint32_t>& DiffOffsets() const { return differences.Offsets(); }
+    // The different data a comparison recorded in this window.
+    CDifferenceList& Differences() { return differences; }
+    const CDifferenceList& Differences() const { return differences; }
+    // Compare another, its two list commands, and the answers to other copies' comparisons.
+    CCompareController& Compare() { return *compare; }
     int PendingNibble() const { return pendingNibble; }
     void ResetPendingNibble() { pendingNibble = -1; }
     void SetPendingNibble(int value) { pendingNibble = value; }
@@ -123,6 +131,8 @@ public:
     void SymbolsChanged();
     // The symbol and macro commands and the script runs.
     CSymbolController& Scripts() { return *scripts; }
+    // Print, Print Preview and Printer Setting, with the preview window.
+    CPrintController& Printing() { return *printing; }
     // After a script run: the view shows the byte order the script left (1 little-endian).
     void SetByteOrderFromScript(int little);
     // Both panes back to their first row (after Reload Symbol and Execute Macro).
@@ -234,13 +244,14 @@ private:
     int pendingNibble = -1;
     uint64_t dialogCursorMark = 0xFFFFFFFF;
     CRowLayout layout;
-    std::vector<uint32_t> diffOffsets;
-    std::vector<uint32_t> sortedDiffs;
+    CDifferenceList differences;
     bool repaintScheduled = false;
     bool commandStatesScheduled = false;
     std::unique_ptr<CEditActions> edit;
     std::unique_ptr<CFileCommands> files;
     std::unique_ptr<CSymbolController> scripts;
+    std::unique_ptr<CCompareController> compare;
+    std::unique_ptr<CPrintController> printing;
     CSearchController search;
     CInstanceChannel channel;
     CCopyBlock copyBlock;

@@ -2,6 +2,7 @@
 
 #include "app/CTextTable.h"
 #include "data/CDataStore.h"
+#include "data/DataMessage.h"
 #include "data/DataSearch.h"
 #include "data/SearchPattern.h"
 #include "view/CUserPrompt.h"
@@ -145,6 +146,12 @@ void CRepDlg::ReplaceAll(bool selectionOnly) {
         }
         request.rangeStart = std::min(pane.selAnchor, pane.selEnd);
         request.rangeEnd = std::min(std::max(pane.selAnchor, pane.selEnd), request.rangeEnd);
+    }
+    if (!CReplaceAllRunner::CanReplaceAll(store, request)) {
+        // A library or shared-memory source cannot grow or shrink: refused as its Insert and Delete are.
+        Host().Prompt().Message(
+            this, QString::fromStdString(DataMessageText(DataMessage::CannotWrite, Host().Language())));
+        return;
     }
     SetReplacing(true);
     Host().DeferRepaints(true);

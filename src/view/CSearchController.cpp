@@ -4,6 +4,7 @@
 #include "data/DataSearch.h"
 #include "data/SearchPattern.h"
 #include "view/CRepDlg.h"
+#include "view/CSearchRunner.h"
 #include "view/CSrcDlg.h"
 #include "view/ISearchHost.h"
 
@@ -47,7 +48,8 @@ bool CSearchController::RepeatSearch(ISearchHost& host, int direction) {
     }
     CDataStore& store = host.Store();
     uint64_t offset = 0;
-    if (!FindFromCursor(store, store.Pane(store.CurrentPane()).cursor, pattern, direction, offset)) {
+    if (!CSearchRunner::FindFromCursor(host.DialogWindow(), store, store.Pane(store.CurrentPane()).cursor,
+                                       pattern, direction, offset)) {
         return false;
     }
     host.MoveCursorTo(offset);

@@ -5,6 +5,7 @@
 #include "data/DataSearch.h"
 #include "data/SearchPattern.h"
 #include "platform/CodePage932.h"
+#include "view/CSearchRunner.h"
 #include "view/ISearchHost.h"
 
 #include <QComboBox>
@@ -23,6 +24,11 @@ CSrcDlg::CSrcDlg(ISearchHost& host, CSearchHistory& history, QWidget* parent)
     combo_->setObjectName("searchText");
     combo_->setEditable(true);
     combo_->setInsertPolicy(QComboBox::NoInsert);
+    // An editable combo box completes typed text from its list (typing 5634 after 563412 would search
+    // 563412), folds it onto an entry that differs only in case, and takes the first Return of a box opened
+    // with the last search to accept that completion: the text typed is searched as it stands instead.
+    combo_->setCompleter(nullptr);
+    combo_->setDuplicatesEnabled(true);
     auto* dataLayout = new QVBoxLayout(dataGroup);
     dataLayout->addWidget(combo_);
 
@@ -103,7 +109,8 @@ bool CSrcDlg::Search(int direction) {
     }
     CDataStore& store = Host().Store();
     uint64_t offset = 0;
-    if (FindFromCursor(store, store.Pane(store.CurrentPane()).cursor, pattern, direction, offset)) {
+    if (CSearchRunner::FindFromCursor(this, store, store.Pane(store.CurrentPane()).cursor, pattern, direction,
+                                      offset)) {
         Host().MoveCursorTo(offset);
     }
     return true;

@@ -65,12 +65,17 @@ void CStatusPanes::ShowSize(int64_t size) {
     status.SetPaneText(CMainFrame::kPaneSize, SizeText(size));
 }
 
+QString CStatusPanes::AddressText(uint64_t cursor, int decimalAddress) {
+    // Offsets of 4 GiB and more get the digits they need; the pane widens to its text.
+    if (decimalAddress) {
+        return QString::number(cursor);
+    }
+    return cursor <= 0xFFFFFFFFu ? QString::asprintf("0x%08X", static_cast<uint32_t>(cursor))
+                                 : QStringLiteral("0x") + QString::number(cursor, 16).toUpper();
+}
+
 void CStatusPanes::ShowAddress(uint64_t cursor, int decimalAddress) {
-    // Both forms show the low 32 bits of the offset.
-    const uint32_t low = static_cast<uint32_t>(cursor);
-    status.SetPaneText(CMainFrame::kPaneAddress, decimalAddress
-                                                     ? QString::asprintf("%d", static_cast<int32_t>(low))
-                                                     : QString::asprintf("0x%08X", low));
+    status.SetPaneText(CMainFrame::kPaneAddress, AddressText(cursor, decimalAddress));
 }
 
 void CStatusPanes::ShowNumeric(const unsigned char* bytes, uint64_t count, int littleEndian, int floatWidth,

@@ -23,6 +23,8 @@ public:
 
     // "1,234,567 bytes"; empty for a negative size.
     static QString SizeText(int64_t size);
+    // "0x%08X" (more digits from 4 GiB on), or the offset in decimal.
+    static QString AddressText(uint64_t cursor, int decimalAddress);
 
 private:
     CColorStsBar& status;

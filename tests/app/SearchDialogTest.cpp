@@ -21,6 +21,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -407,6 +408,109 @@ TEST_F(SearchDialogTest, ProgressShowsInTheTitle) {
     EXPECT_TRUE(seen.contains("Replace - 100%")) << seen.join(", ").toStdString();
     EXPECT_EQ(seen.last(), "Replace");
     EXPECT_EQ(host.prompt.messages.value(0), "Replaced : 20000");
+}
+
+} // namespace
+
+namespace {
+
+// The search box takes the text as typed: no completion from a longer entry, no folding onto an entry that
+// differs only in case, whether the search is started by a button or by Return.
+struct TypedSearchCase {
+    const char* remembered;
+    int inputType;
+    const char* typed;
+    Bytes data;
+    uint64_t expectedCursor;
+};
+
+TEST_F(SearchDialogTest, TheComboSearchesExactlyWhatWasTyped) {
+    const TypedSearchCase cases[] = {
+        // 5634 is the bytes 34 56 (at 1 and 5); 563412 is 12 34 56 (at 4).
+        {"563412", kInputHex, "5634", {0x00, 0x34, 0x56, 0x00, 0x12, 0x34, 0x56}, 1},
+        {"Hi", kInputText, "h", {'x', 'H', 'i', 'h'}, 3},
+    };
+    for (const TypedSearchCase& c : cases) {
+        for (bool byReturn : {false, true}) {
+            SCOPED_TRACE(std::string(c.typed) + (byReturn ? " by Return" : " by Forward"));
+            host.Load(c.data);
+            host.Cursor() = 0;
+            CSearchHistory remembered;
+            remembered.Remember(c.remembered, c.inputType);
+            CSrcDlg dialog(host, remembered);
+            dialog.show();
+            ASSERT_EQ(dialog.SearchCombo()->currentText(), c.remembered);
+            QLineEdit* edit = dialog.SearchCombo()->lineEdit();
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, c.typed);
+            EXPECT_EQ(dialog.SearchCombo()->currentText(), c.typed);
+            if (byReturn) {
+                QTest::keyClick(edit, Qt::Key_Return);
+                EXPECT_FALSE(dialog.isVisible()) << "Return is OK";
+            } else {
+                Click(&dialog, "forwardButton");
+            }
+            EXPECT_EQ(host.Cursor(), c.expectedCursor);
+            ASSERT_EQ(remembered.Entries().size(), 2u);
+            EXPECT_EQ(remembered.Entries()[0].text, c.typed);
+            EXPECT_EQ(remembered.Entries()[1].text, c.remembered) << "kept beside, not replaced";
+        }
+    }
+}
+
+// The box opens with the last search; the first Return already searches and closes.
+TEST_F(SearchDialogTest, ReturnInABoxOpenedWithTheLastSearchActsAtOnce) {
+    host.Load({0x00, 0x12, 0x34, 0x00, 0x12, 0x34});
+    history.Remember("3412", kInputHex);
+    CSrcDlg dialog(host, history);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_EQ(dialog.SearchCombo()->currentText(), "3412");
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_TRUE(focus == dialog.SearchCombo() || focus == dialog.SearchCombo()->lineEdit())
+        << "the box has the focus";
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible()) << "the first Return is OK";
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(host.Cursor(), 1u);
+}
+
+// A library's memory cannot change its size: Replace All with another length is refused with the message
+// Insert and Delete get there, and reports no replacements; the same length replaces them all.
+TEST_F(SearchDialogTest, ReplaceAllOfAnotherLengthIsRefusedInLibraryMode) {
+    const std::string library = std::string(KIVRAN_LIB_DIR) + "/libkvrdll.so";
+    ASSERT_EQ(::access(library.c_str(), R_OK), 0) << library << " missing: build the kvrdll target";
+    DataSourceSettings settings;
+    settings.dllFileName = library;
+    settings.dllMemorySize = 16;
+    host.store.SetSettings(settings);
+    ASSERT_TRUE(host.store.AttachSource(CDataStore::kModeDll).success);
+    const Bytes fives(16, 0x05);
+    ASSERT_EQ(host.store.WriteData(0, fives.data(), fives.size(), 1, 0), 16u);
+
+    CRepDlg dialog(host);
+    dialog.show();
+    QTest::keyClicks(dialog.SearchField(), "05");
+    for (const char* replacement : {"", "0605"}) {
+        SCOPED_TRACE(replacement);
+        dialog.ReplaceField()->setText(replacement);
+        host.prompt.messages.clear();
+        Click(&dialog, "allButton");
+        EXPECT_FALSE(dialog.IsReplacing());
+        ASSERT_EQ(host.prompt.messages.size(), 1);
+        EXPECT_EQ(host.prompt.messages[0], "cannot write");
+        EXPECT_EQ(host.Contents(), fives);
+        EXPECT_TRUE(Child<QPushButton>(&dialog, "allButton")->isEnabled());
+    }
+    dialog.ReplaceField()->setText("06");
+    host.prompt.messages.clear();
+    Click(&dialog, "allButton");
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.IsReplacing(), 10000);
+    EXPECT_EQ(host.prompt.messages.value(0), "Replaced : 16");
+    EXPECT_EQ(host.Contents(), Bytes(16, 0x06));
 }
 
 } // namespace

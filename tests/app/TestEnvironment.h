@@ -8,15 +8,18 @@
 #include <sstream>
 #include <string>
 
-// A private executable directory (for Kivran.ini) and a private XDG config home (for the typed store), so
-// that a test never touches the user's settings.
+// A private executable directory (for Kivran.ini), a private XDG config home (for the typed store) and state
+// home (for recovery copies), so that a test never touches the user's settings or files.
 class TestEnvironment {
 public:
     TestEnvironment() {
         exeDir = dir.path().toStdString() + "/bin";
         std::string config = dir.path().toStdString() + "/config";
+        stateDir = dir.path().toStdString() + "/state";
         std::system(("mkdir -p '" + exeDir + "' '" + config + "'").c_str());
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        // Recovery copies go to a private place too.
+        setenv("XDG_STATE_HOME", stateDir.c_str(), 1);
         ExecutablePath::SetPathForTesting(exeDir + "/kivran");
     }
     ~TestEnvironment() { ExecutablePath::SetPathForTesting(std::string()); }
@@ -42,4 +45,5 @@ public:
 
     QTemporaryDir dir;
     std::string exeDir;
+    std::string stateDir;
 };

@@ -164,12 +164,19 @@ TEST(CDataStoreBuffer, InsertAndDeleteAreRefusedForViewDirectDllAndSharedMemory)
 TEST(CDataStoreBuffer, SizeFollowsTheMode) {
     CDataStore store;
     DataSourceSettings settings;
-    settings.dllFileName.clear();
+    settings.dllFileName = std::string(KIVRAN_LIB_DIR) + "/libkvrdll.so";
     settings.dllMemorySize = 300;
     settings.mmfMemorySize = 500;
     store.SetSettings(settings);
-    store.AttachSource(CDataStore::kModeDll);
+    ASSERT_TRUE(store.AttachSource(CDataStore::kModeDll).success) << settings.dllFileName;
     EXPECT_EQ(store.GetDataSize(), 300u);
+    EXPECT_EQ(store.AttachedSource(), CDataStore::kModeDll);
+    // Without a library nothing is attached: no size over a view that cannot show a byte.
+    settings.dllFileName.clear();
+    store.SetSettings(settings);
+    store.AttachSource(CDataStore::kModeDll);
+    EXPECT_EQ(store.GetDataSize(), 0u);
+    EXPECT_EQ(store.AttachedSource(), -1);
     store.AttachSource(CDataStore::kModeSharedMemory);
     EXPECT_EQ(store.GetDataSize(), 500u);
     EXPECT_FALSE(store.HasDataBlock());

@@ -296,3 +296,127 @@ TEST(CUndoManager, RandomLinkedStepsMatchSnapshots) {
 }
 
 } // namespace
+
+#include "data/CReplaceAllRunner.h"
+
+#include <atomic>
+
+namespace {
+
+std::vector<unsigned char> Bytes(const CDataStore& store) {
+    std::vector<unsigned char> bytes(store.GetDataSize());
+    store.ReadData(0, bytes.data(), bytes.size());
+    return bytes;
+}
+
+UndoChange InsertOf(uint64_t offset, const unsigned char* bytes, uint64_t count) {
+    UndoChange change;
+    change.kind = UndoChange::Insert;
+    change.offset = offset;
+    change.first = bytes;
+    change.count = count;
+    return change;
+}
+
+// With the default 1 MB of undo memory, a Replace All of 100 000 bytes (3.1 MB of records) stays one whole
+// step: the older steps go first, the running step alone may exceed the limit, and one Undo restores all.
+TEST(CUndoManager, AReplaceAllLargerThanTheLimitIsUndoneWhole) {
+    CDataStore store;
+    ASSERT_EQ(store.UndoHistory().Limit(), 1000000u);
+    const std::vector<unsigned char> zeros(100000, 0x00);
+    ASSERT_EQ(store.InsertData(0, zeros.data(), zeros.size(), 0, 0), 1);
+    const unsigned char zero = 0;
+    for (uint64_t offset : {10u, 20u, 30u}) {
+        store.WriteData(offset, &zero, 1, 1, 0); // older steps of one record each
+    }
+    ReplaceAllRequest request;
+    request.pattern.bytes[0] = 0x00;
+    request.pattern.length = 1;
+    request.replacement.bytes[0] = 0x01;
+    request.replacement.length = 1;
+    request.rangeEnd = zeros.size();
+    std::atomic<bool> stop{false};
+    ASSERT_EQ(CReplaceAllRunner::Run(store, request, stop, nullptr).count, zeros.size());
+    EXPECT_EQ(Bytes(store), std::vector<unsigned char>(zeros.size(), 0x01));
+    EXPECT_EQ(store.UndoHistory().RecordCount(), 100000) << "the older steps were dropped, the step kept";
+    EXPECT_GT(store.UndoHistory().StoreLength(), store.UndoHistory().Limit());
+    EXPECT_TRUE(store.UndoPaneRed()) << "older steps were discarded";
+    EXPECT_FALSE(store.TakeUndoStepDropped());
+
+    uint64_t at = 0;
+    ASSERT_TRUE(store.Undo(at));
+    EXPECT_EQ(Bytes(store), zeros) << "one Undo gives back every replaced byte";
+    EXPECT_FALSE(store.CanUndo());
+    ASSERT_TRUE(store.Redo(at));
+    EXPECT_EQ(Bytes(store), std::vector<unsigned char>(zeros.size(), 0x01));
+    EXPECT_FALSE(store.CanRedo());
+}
+
+// Trimming drops the oldest tenth rounded up to the end of the step it reaches into, never part of a step.
+TEST(CUndoManager, TrimmingDropsWholeSteps) {
+    CUndoManager undo;
+    undo.SetUndoLimit(1000);
+    std::vector<unsigned char> one = {0};
+    for (int i = 0; i < 10; ++i) {
+        undo.AddUndoRecord(Overwrite(static_cast<uint64_t>(i), one, one), i == 0 ? 0 : 1); // one step
+    }
+    for (int i = 0; i < 22; ++i) {
+        undo.AddUndoRecord(Overwrite(static_cast<uint64_t>(100 + i), one, one), 0);
+    }
+    ASSERT_EQ(undo.StoreLength(), 992u);
+    ASSERT_EQ(undo.Trimmed(), 0);
+    undo.AddUndoRecord(Overwrite(200, one, one), 0); // 1023 bytes: a tenth is 3 records, inside the step
+    EXPECT_EQ(undo.RecordCount(), 23) << "the whole first step went, not three of its records";
+    EXPECT_EQ(undo.StoreLength(), 713u);
+    EXPECT_EQ(undo.Trimmed(), 1);
+    UndoChange taken;
+    int linked = 0;
+    int records = 0;
+    while (undo.TakeUndoRecord(taken, linked, 1)) {
+        EXPECT_EQ(linked, 0) << "every record left is a step of its own";
+        ++records;
+    }
+    EXPECT_EQ(records, 23);
+    EXPECT_EQ(taken.offset, 100u);
+}
+
+// A record that cannot be stored at all takes its whole step with it, the rest of that step is not
+// recorded, the history is marked and the loss is reported once; the next step is recorded again.
+TEST(CUndoManager, AStepWhoseRecordCannotBeStoredIsDroppedWhole) {
+    CUndoManager undo;
+    std::vector<unsigned char> one = {7};
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(1, one, one), 0), 1); // an older step
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(2, one, one), 0), 1); // the step that will be lost
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(3, one, one), 1), 1);
+    // No block of a petabyte can be had: the store cannot grow for this record.
+    const uint64_t huge = uint64_t(1) << 50;
+    EXPECT_EQ(undo.AddUndoRecord(InsertOf(4, one.data(), huge), 1), 0);
+    EXPECT_EQ(undo.RecordCount(), 1) << "the lost step is gone whole, the older one stays";
+    EXPECT_EQ(undo.StoreLength(), 31u);
+    EXPECT_EQ(undo.Trimmed(), 1);
+    EXPECT_TRUE(undo.TakeStepDropped());
+    EXPECT_FALSE(undo.TakeStepDropped()) << "reported once";
+    EXPECT_EQ(undo.AddUndoRecord(Overwrite(5, one, one), 1), 0) << "the rest of the lost step is not kept";
+    EXPECT_EQ(undo.RecordCount(), 1);
+
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(6, one, one), 0), 1) << "a new step is recorded again";
+    ASSERT_EQ(undo.AddUndoRecord(Overwrite(7, one, one), 1), 1);
+    UndoChange taken;
+    int linked = 0;
+    ASSERT_EQ(undo.TakeUndoRecord(taken, linked, 1), 1);
+    EXPECT_EQ(taken.offset, 7u);
+    EXPECT_EQ(linked, 1);
+    ASSERT_EQ(undo.TakeUndoRecord(taken, linked, 1), 1);
+    EXPECT_EQ(taken.offset, 6u);
+    EXPECT_EQ(linked, 0);
+    ASSERT_EQ(undo.TakeUndoRecord(taken, linked, 1), 1);
+    EXPECT_EQ(taken.offset, 1u);
+    EXPECT_EQ(undo.TakeUndoRecord(taken, linked, 1), 0);
+
+    // A step that starts with a record that cannot be stored is lost the same way.
+    EXPECT_EQ(undo.AddUndoRecord(InsertOf(8, one.data(), huge), 0), 0);
+    EXPECT_TRUE(undo.TakeStepDropped());
+    EXPECT_EQ(undo.AddUndoRecord(Overwrite(9, one, one), 1), 0);
+}
+
+} // namespace

@@ -202,14 +202,31 @@ TEST(ReplaceAll, ProgressIsSentOnlyWhenThePercentageChanges) {
     EXPECT_EQ(CReplaceAllRunner::ProgressPercent(50, 0, 101), 50);
 }
 
-TEST(ReplaceAll, ALibraryThatCannotShrinkStillEnds) {
+// A library's memory cannot grow or shrink: a replacement of another length is refused as a whole instead
+// of counting occurrences it never replaced, while one of the pattern's length overwrites them all.
+TEST(ReplaceAll, ALibraryRefusesALengthChangeAndOverwritesInPlace) {
     CDataStore store;
     AttachLibrary(store, Bytes(64, 0x05));
     std::atomic<bool> stop{false};
-    ReplaceAllResult result =
-        CReplaceAllRunner::Run(store, Request(Pattern({0x05}), Pattern({}), 0, 64), stop, nullptr);
-    EXPECT_EQ(result.count, 64u);
-    EXPECT_EQ(Contents(store), Bytes(64, 0x05));
+    const SearchPattern replacements[] = {Pattern({}), Pattern({0x06, 0x07})};
+    for (const SearchPattern& replacement : replacements) {
+        const ReplaceAllRequest request = Request(Pattern({0x05}), replacement, 0, 64);
+        EXPECT_FALSE(CReplaceAllRunner::CanReplaceAll(store, request)) << replacement.length;
+        ReplaceAllResult result = CReplaceAllRunner::Run(store, request, stop, nullptr);
+        EXPECT_EQ(result.count, 0u) << replacement.length;
+        CReplaceAllRunner runner;
+        EXPECT_FALSE(runner.Start(store, request, nullptr, nullptr)) << replacement.length;
+        EXPECT_EQ(Contents(store), Bytes(64, 0x05));
+    }
+    const ReplaceAllRequest same = Request(Pattern({0x05, 0x05}), Pattern({0x06, 0x07}), 0, 64);
+    ASSERT_TRUE(CReplaceAllRunner::CanReplaceAll(store, same));
+    ReplaceAllResult result = CReplaceAllRunner::Run(store, same, stop, nullptr);
+    EXPECT_EQ(result.count, 32u);
+    Bytes expected(64);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        expected[i] = i % 2 == 0 ? 0x06 : 0x07;
+    }
+    EXPECT_EQ(Contents(store), expected);
 }
 
 TEST(ReplaceAll, TheWorkerNeverNotifiesFromItsThreadAndReportsOnceAtTheEnd) {

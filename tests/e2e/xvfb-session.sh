@@ -52,6 +52,7 @@ export DISPLAY=":$n"
 # The real window system, whatever the unit tests use.
 export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME="$WORK/config"
+export XDG_STATE_HOME="$WORK/state"
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
