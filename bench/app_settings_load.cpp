@@ -1,8 +1,8 @@
 // Speed of reading the settings at start-up: a settings file and a per-user typed store of 100 000 keys,
 // each beside a plain read of the same file.
-#include "app/KivranSettings.h"
-#include "app/SettingsStore.h"
-#include "app/TypedStore.h"
+#include "settings/KivranSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/TypedStore.h"
 
 #include <benchmark/benchmark.h>
 

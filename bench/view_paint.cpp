@@ -1,7 +1,7 @@
 // Painting and scrolling of the data area: a full repaint of a 1920 x 1080 area must stay well inside one
 // 60 Hz frame (16.7 ms), in the SYMBOL view as in the others.
-#include "app/KivranSettings.h"
 #include "binding/CKvrVMan.h"
+#include "settings/KivranSettings.h"
 #include "view/CDataPainter.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"

@@ -1,8 +1,6 @@
 #include "app/CBatchRunner.h"
 
 #include "app/CBatchScriptHost.h"
-#include "app/KivranSettings.h"
-#include "app/SettingsStore.h"
 #include "binding/CKvrVMan.h"
 #include "binding/CScriptRun.h"
 #include "binding/CSymbolFileLocator.h"
@@ -16,6 +14,8 @@
 #include "platform/CodePage932.h"
 #include "platform/ExecutablePath.h"
 #include "print/CPrintDocument.h"
+#include "settings/KivranSettings.h"
+#include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "app/CKIVRANApp.h"
 
-#include "app/SettingsStore.h"
 #include "data/CRecoveryStore.h"
 #include "platform/CSignalPipe.h"
 #include "platform/ExecutablePath.h"
+#include "settings/SettingsStore.h"
 #include "view/CFileCommands.h"
 #include "view/CMainFrame.h"
 #include "view/CSymbolController.h"

@@ -1,6 +1,5 @@
 #include "compare/CCompareController.h"
 
-#include "app/CTextTable.h"
 #include "compare/CChannelCompareLink.h"
 #include "compare/CCompareNextDlg.h"
 #include "compare/CCompareOptDlg.h"
@@ -9,6 +8,7 @@
 #include "platform/CCompareBlock.h"
 #include "platform/CInstanceChannel.h"
 #include "platform/InstanceMessages.h"
+#include "settings/CTextTable.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CUserPrompt.h"

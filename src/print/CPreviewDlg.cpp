@@ -1,6 +1,6 @@
 #include "print/CPreviewDlg.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

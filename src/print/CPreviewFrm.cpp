@@ -1,9 +1,9 @@
 #include "print/CPreviewFrm.h"
 
-#include "app/CTextTable.h"
 #include "print/CPrevJumpDlg.h"
 #include "print/CPreviewDlg.h"
 #include "print/IPreviewHost.h"
+#include "settings/CTextTable.h"
 #include "view/CDialogTexts.h"
 
 #include <QCloseEvent>

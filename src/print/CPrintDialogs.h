@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/LogFont.h"
+#include "settings/LogFont.h"
 
 #include <cstdint>
 

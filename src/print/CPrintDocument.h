@@ -4,7 +4,7 @@
 #include "data/ValueFormat.h"
 #include "print/PageGeometry.h"
 #include "print/PageState.h"
-#include "view/LogFont.h"
+#include "settings/LogFont.h"
 
 #include <QFont>
 #include <QString>

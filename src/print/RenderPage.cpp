@@ -1,9 +1,9 @@
 #include "print/RenderPage.h"
 
-#include "app/CTextTable.h"
 #include "data/CDataStore.h"
 #include "data/CNavigator.h"
 #include "platform/CodePage932.h"
+#include "settings/CTextTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>

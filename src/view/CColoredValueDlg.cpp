@@ -1,6 +1,6 @@
 #include "view/CColoredValueDlg.h"
 
-#include "view/CColorValue.h"
+#include "settings/CColorValue.h"
 #include "view/CDialogTexts.h"
 #include "view/CUserPrompt.h"
 

@@ -1,6 +1,6 @@
 #include "view/CCommandLabels.h"
 
-#include "view/CommandIds.h"
+#include "settings/CommandIds.h"
 
 const std::vector<CCommandLabels::Entry>& CCommandLabels::All() {
     static const std::vector<Entry> entries = {

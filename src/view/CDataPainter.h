@@ -3,7 +3,7 @@
 #include "data/CDataStore.h"
 #include "data/CRowLayout.h"
 #include "data/ValueFormat.h"
-#include "view/CColorValue.h"
+#include "settings/CColorValue.h"
 #include "view/CViewGeometry.h"
 
 #include <QColor>

@@ -1,10 +1,10 @@
 #include "view/CDataView.h"
 
 #include "data/CNavigator.h"
+#include "settings/CommandIds.h"
 #include "view/CCursorMover.h"
 #include "view/CMainFrame.h"
 #include "view/CScrollMapping.h"
-#include "view/CommandIds.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

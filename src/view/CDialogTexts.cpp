@@ -1,6 +1,6 @@
 #include "view/CDialogTexts.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 
 #include <QBoxLayout>
 #include <QDialog>

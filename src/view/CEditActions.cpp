@@ -1,8 +1,8 @@
 #include "view/CEditActions.h"
 
-#include "app/CTextTable.h"
 #include "data/CNavigator.h"
 #include "data/DataMessage.h"
+#include "settings/CTextTable.h"
 #include "view/CDataView.h"
 #include "view/CInputDlg2.h"
 #include "view/CJumpDlg.h"

@@ -1,9 +1,9 @@
 #include "view/CFileCommands.h"
 
-#include "app/CTextTable.h"
 #include "data/CRecoveryStore.h"
 #include "data/DataMessage.h"
 #include "platform/ExecutablePath.h"
+#include "settings/CTextTable.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CSymbolController.h"

@@ -1,7 +1,7 @@
 #include "view/CInputData.h"
 
-#include "app/CTextTable.h"
 #include "platform/CodePage932.h"
+#include "settings/CTextTable.h"
 #include "view/CUserPrompt.h"
 
 #include <QDialogButtonBox>

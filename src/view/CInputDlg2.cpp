@@ -1,8 +1,8 @@
 #include "view/CInputDlg2.h"
 
-#include "app/CTextTable.h"
 #include "data/ValueParse.h"
 #include "platform/CodePage932.h"
+#include "settings/CTextTable.h"
 #include "view/CDialogTexts.h"
 #include "view/CUserPrompt.h"
 

@@ -1,8 +1,8 @@
 #include "view/CJumpDlg.h"
 
-#include "app/CTextTable.h"
 #include "data/CNavigator.h"
 #include "data/ValueParse.h"
+#include "settings/CTextTable.h"
 #include "view/CDialogTexts.h"
 #include "view/CUserPrompt.h"
 

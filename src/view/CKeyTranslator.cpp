@@ -1,6 +1,6 @@
 #include "view/CKeyTranslator.h"
 
-#include "view/KeyRecord.h"
+#include "settings/KeyRecord.h"
 
 #include <QKeyEvent>
 

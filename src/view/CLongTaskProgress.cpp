@@ -1,6 +1,6 @@
 #include "view/CLongTaskProgress.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

@@ -1,11 +1,11 @@
 #include "view/CMainFrame.h"
 
-#include "app/CTextTable.h"
-#include "app/CVersionDlg.h"
 #include "compare/CCompareController.h"
 #include "data/ValueFormat.h"
 #include "platform/ExecutablePath.h"
 #include "platform/InstanceMessages.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CCommandLabels.h"
@@ -22,7 +22,7 @@
 #include "view/CSymbolController.h"
 #include "view/CToolIcons.h"
 #include "view/CUserPrompt.h"
-#include "view/CommandIds.h"
+#include "view/CVersionDlg.h"
 
 #include <QAction>
 #include <QApplication>

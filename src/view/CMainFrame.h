@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/KivranSettings.h"
 #include "binding/CKvrVMan.h"
 #include "data/CDataStore.h"
 #include "data/CDataStoreListener.h"
 #include "data/CRowLayout.h"
 #include "platform/CCopyBlock.h"
 #include "platform/CInstanceChannel.h"
+#include "settings/CKeyTable.h"
+#include "settings/KivranSettings.h"
 #include "view/CDifferenceList.h"
-#include "view/CKeyTable.h"
 #include "view/CSearchController.h"
 #include "view/ISearchHost.h"
 

@@ -1,9 +1,9 @@
 #include "view/CMenuBuilder.h"
 
-#include "app/CTextTable.h"
+#include "settings/CKeyTable.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CCommandLabels.h"
-#include "view/CKeyTable.h"
-#include "view/CommandIds.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,8 +1,8 @@
 #include "view/CMyDialogBar.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
-#include "view/CommandIds.h"
 
 #include <QHBoxLayout>
 

@@ -1,13 +1,13 @@
 #include "view/CPrintController.h"
 
-#include "app/CTextTable.h"
 #include "print/CPrevJumpDlg.h"
 #include "print/CPreviewFrm.h"
 #include "print/CPrintDialogs.h"
 #include "print/CPrnLayout.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CMainFrame.h"
 #include "view/CUserPrompt.h"
-#include "view/CommandIds.h"
 
 #include <QDir>
 #include <QFileInfo>

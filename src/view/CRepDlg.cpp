@@ -1,10 +1,10 @@
 #include "view/CRepDlg.h"
 
-#include "app/CTextTable.h"
 #include "data/CDataStore.h"
 #include "data/DataMessage.h"
 #include "data/DataSearch.h"
 #include "data/SearchPattern.h"
+#include "settings/CTextTable.h"
 #include "view/CUserPrompt.h"
 #include "view/ISearchHost.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TextId.h"
+#include "settings/TextId.h"
 
 #include <QDialog>
 #include <string>

@@ -1,8 +1,8 @@
 #include "view/CSymSrcDlg.h"
 
-#include "app/CTextTable.h"
 #include "data/CSymbolHistory.h"
 #include "platform/CodePage932.h"
+#include "settings/CTextTable.h"
 #include "view/ISymbolSearchHost.h"
 
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 #include "view/CSymbolController.h"
 
-#include "app/CTextTable.h"
 #include "binding/CKvrVMan.h"
 #include "binding/CSymbolFileLocator.h"
 #include "data/CDataStore.h"
 #include "platform/CodePage932.h"
 #include "platform/ExecutablePath.h"
+#include "settings/CTextTable.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CSymSrcDlg.h"

@@ -1,6 +1,6 @@
 #include "view/CToolIcons.h"
 
-#include "view/CommandIds.h"
+#include "settings/CommandIds.h"
 
 #include <QPainter>
 #include <QPainterPath>

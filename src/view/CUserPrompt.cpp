@@ -1,8 +1,8 @@
 #include "view/CUserPrompt.h"
 
-#include "app/CTextTable.h"
-#include "app/ClangDlg.h"
+#include "settings/CTextTable.h"
 #include "view/CInputData.h"
+#include "view/ClangDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "view/CWindowScriptHost.h"
 
-#include "app/CTextTable.h"
 #include "engine/CFlowManager.h"
 #include "platform/CodePage932.h"
+#include "settings/CTextTable.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CUserPrompt.h"

@@ -1,7 +1,7 @@
 #include "FakePrompt.h"
 #include "TestApplication.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 #include "view/CColoredValueDlg.h"
 #include "view/CDataPainter.h"
 

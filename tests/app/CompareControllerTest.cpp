@@ -1,7 +1,6 @@
 #include "FakeCompareHost.h"
 #include "FrameFixture.h"
 
-#include "app/CTextTable.h"
 #include "compare/CCompareController.h"
 #include "compare/CCompareNextDlg.h"
 #include "compare/CCompareOptDlg.h"
@@ -9,9 +8,10 @@
 #include "platform/CCompareBlock.h"
 #include "platform/CInstanceChannel.h"
 #include "platform/InstanceMessages.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CDataPainter.h"
 #include "view/CMenuBuilder.h"
-#include "view/CommandIds.h"
 
 #include <QAction>
 #include <QCheckBox>

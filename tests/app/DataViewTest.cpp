@@ -1,12 +1,12 @@
 #include "FrameFixture.h"
 
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CDataPainter.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CMyDialogBar.h"
-#include "view/CommandIds.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -1,14 +1,14 @@
 #include "FrameFixture.h"
 
-#include "app/CTextTable.h"
+#include "settings/CKeyTable.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CDataPainter.h"
 #include "view/CDataView.h"
-#include "view/CKeyTable.h"
 #include "view/CMainFrame.h"
 #include "view/CMyDialogBar.h"
-#include "view/CommandIds.h"
 
 #include <QInputMethodEvent>
 #include <QTest>

@@ -4,8 +4,8 @@
 #include "TestApplication.h"
 #include "TestEnvironment.h"
 
+#include "settings/CKeyTable.h"
 #include "view/CDataView.h"
-#include "view/CKeyTable.h"
 #include "view/CMainFrame.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "FakePrompt.h"
 
-#include "app/CTextTable.h"
 #include "data/CEditCommands.h"
 #include "data/ValueParse.h"
+#include "settings/CTextTable.h"
 #include "view/CInputDlg2.h"
 #include "view/CJumpDlg.h"
 

@@ -1,6 +1,6 @@
-#include "view/CKeyTable.h"
+#include "settings/CKeyTable.h"
+#include "settings/CommandIds.h"
 #include "view/CKeyTranslator.h"
-#include "view/CommandIds.h"
 
 #include <QKeyEvent>
 #include <gtest/gtest.h>

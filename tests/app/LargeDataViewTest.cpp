@@ -1,5 +1,6 @@
 #include "FrameFixture.h"
 
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CJumpDlg.h"
@@ -7,7 +8,6 @@
 #include "view/CMyDialogBar.h"
 #include "view/CScrollMapping.h"
 #include "view/CStatusPanes.h"
-#include "view/CommandIds.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -3,15 +3,15 @@
 #include "TestEnvironment.h"
 
 #include "app/CKIVRANApp.h"
-#include "app/CTextTable.h"
-#include "app/KivranSettings.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
+#include "settings/KivranSettings.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
-#include "view/CommandIds.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,11 +2,11 @@
 #include "TestApplication.h"
 #include "TestEnvironment.h"
 
-#include "app/KivranSettings.h"
 #include "binding/CKvrVMan.h"
 #include "data/CDataStore.h"
 #include "data/CNavigator.h"
 #include "print/CPrintDocument.h"
+#include "settings/KivranSettings.h"
 
 #include <QPrinter>
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 #include "FrameFixture.h"
 #include "PdfText.h"
 
-#include "app/CTextTable.h"
 #include "print/CPrevJumpDlg.h"
 #include "print/CPreviewDlg.h"
 #include "print/CPreviewFrm.h"
 #include "print/CPrintDialogs.h"
 #include "print/CPrnLayout.h"
+#include "settings/CTextTable.h"
+#include "settings/CommandIds.h"
 #include "view/CPrintController.h"
-#include "view/CommandIds.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include "print/CPreviewDlg.h"
 #include "print/CPreviewFrm.h"
 #include "print/CPrnLayout.h"
+#include "settings/CommandIds.h"
 #include "view/CMainFrame.h"
 #include "view/CPrintController.h"
-#include "view/CommandIds.h"
 
 #include <QPointer>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "FakePrompt.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 #include "view/CInputData.h"
 #include "view/CUserPrompt.h"
 

@@ -1,9 +1,9 @@
 #include "FakePrompt.h"
 
-#include "app/CTextTable.h"
 #include "data/CDataStore.h"
 #include "data/CDataStoreListener.h"
 #include "data/ValueParse.h"
+#include "settings/CTextTable.h"
 #include "view/CRepDlg.h"
 #include "view/CSearchController.h"
 #include "view/CSrcDlg.h"

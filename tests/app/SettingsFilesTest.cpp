@@ -4,12 +4,12 @@
 #include "TestEnvironment.h"
 
 #include "app/CKIVRANApp.h"
-#include "app/IniFile.h"
-#include "app/KivranSettings.h"
-#include "app/SettingsStore.h"
-#include "app/TypedStore.h"
+#include "settings/CKeyTable.h"
+#include "settings/IniFile.h"
+#include "settings/KivranSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/TypedStore.h"
 #include "support/FifoWatchdog.h"
-#include "view/CKeyTable.h"
 #include "view/CMainFrame.h"
 
 #include <QFont>

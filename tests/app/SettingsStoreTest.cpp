@@ -1,10 +1,10 @@
 #include "TestEnvironment.h"
 
-#include "app/IniFile.h"
-#include "app/KivranSettings.h"
-#include "app/SettingsStore.h"
-#include "app/TypedStore.h"
-#include "view/CKeyTable.h"
+#include "settings/CKeyTable.h"
+#include "settings/IniFile.h"
+#include "settings/KivranSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/TypedStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "FrameFixture.h"
 
+#include "settings/CommandIds.h"
 #include "view/CColorStsBar.h"
 #include "view/CDataPainter.h"
 #include "view/CDataView.h"
 #include "view/CMainFrame.h"
-#include "view/CommandIds.h"
 
 #include <QApplication>
 #include <QScrollBar>

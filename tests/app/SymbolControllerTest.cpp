@@ -1,10 +1,10 @@
 #include "FrameFixture.h"
 
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CMenuBuilder.h"
 #include "view/CMyDialogBar.h"
 #include "view/CSymbolController.h"
-#include "view/CommandIds.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "FrameFixture.h"
 
+#include "settings/CommandIds.h"
 #include "view/CCmdRadioButton.h"
 #include "view/CColorStsBar.h"
 #include "view/CDataPainter.h"
 #include "view/CEditActions.h"
 #include "view/CMyDialogBar.h"
-#include "view/CommandIds.h"
 
 #include <QApplication>
 #include <QClipboard>

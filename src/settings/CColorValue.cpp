@@ -1,4 +1,4 @@
-#include "view/CColorValue.h"
+#include "settings/CColorValue.h"
 
 #include <cctype>
 

@@ -1,6 +1,6 @@
-#include "app/CVersionDlg.h"
+#include "view/CVersionDlg.h"
 
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

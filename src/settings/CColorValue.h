@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ColorValueRecord.h"
+#include "settings/ColorValueRecord.h"
 
 #include <array>
 #include <cstddef>

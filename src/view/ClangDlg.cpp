@@ -1,4 +1,4 @@
-#include "app/ClangDlg.h"
+#include "view/ClangDlg.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

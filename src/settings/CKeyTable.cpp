@@ -1,6 +1,6 @@
-#include "view/CKeyTable.h"
+#include "settings/CKeyTable.h"
 
-#include "view/CommandIds.h"
+#include "settings/CommandIds.h"
 
 #include <cstdio>
 

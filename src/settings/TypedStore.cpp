@@ -1,4 +1,4 @@
-#include "app/TypedStore.h"
+#include "settings/TypedStore.h"
 
 #include "platform/SafeFileWriter.h"
 #include "platform/WholeFileReader.h"

@@ -1,4 +1,4 @@
-#include "view/LogFont.h"
+#include "settings/LogFont.h"
 
 std::string LogFont::FitFaceName(const std::string& name) {
     if (name.size() <= kMaxFaceNameBytes) {

@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include "platform/CodePage932.h"
 #include "platform/SafeFileWriter.h"

@@ -1,4 +1,4 @@
-#include "app/CTextTable.h"
+#include "settings/CTextTable.h"
 
 namespace {
 

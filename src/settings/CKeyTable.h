@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/KeyRecord.h"
+#include "settings/KeyRecord.h"
 
 #include <string>
 #include <vector>

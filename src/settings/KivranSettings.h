@@ -1,8 +1,8 @@
 #pragma once
 
-#include "view/CColorValue.h"
-#include "view/KeyRecord.h"
-#include "view/LogFont.h"
+#include "settings/CColorValue.h"
+#include "settings/KeyRecord.h"
+#include "settings/LogFont.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "app/KivranSettings.h"
+#include "settings/KivranSettings.h"
 
-#include "app/SettingsStore.h"
-#include "view/CKeyTable.h"
+#include "settings/CKeyTable.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 const int kColorCount = 6;

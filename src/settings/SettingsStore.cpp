@@ -1,8 +1,8 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/IniFile.h"
-#include "app/TypedStore.h"
 #include "platform/ExecutablePath.h"
+#include "settings/IniFile.h"
+#include "settings/TypedStore.h"
 
 #include <cstdlib>
 #include <cstring>
