@@ -122,3 +122,67 @@ uint16_t CKeyTable::CommandForKey(uint8_t flags, uint16_t key) const {
     int index = FindByKey(flags, key);
     return index < 0 ? 0 : records[index].command;
 }
+
+std::vector<uint8_t> CKeyTable::AssignableModifiers() {
+    const uint8_t v = KeyRecord::kVirtKey;
+    const uint8_t s = KeyRecord::kShift;
+    const uint8_t c = KeyRecord::kControl;
+    const uint8_t a = KeyRecord::kAlt;
+    return {v,
+            static_cast<uint8_t>(v | s),
+            static_cast<uint8_t>(v | c),
+            static_cast<uint8_t>(v | a),
+            static_cast<uint8_t>(v | c | s),
+            static_cast<uint8_t>(v | a | s),
+            static_cast<uint8_t>(v | c | a),
+            static_cast<uint8_t>(v | c | a | s)};
+}
+
+std::vector<uint16_t> CKeyTable::AssignableKeys(uint8_t flags) {
+    std::vector<uint16_t> keys;
+    if (!(flags & KeyRecord::kVirtKey)) {
+        return keys;
+    }
+    auto range = [&keys](uint16_t first, uint16_t last) {
+        for (uint16_t k = first; k <= last; ++k) {
+            keys.push_back(k);
+        }
+    };
+    const bool ctrlOrAlt = (flags & (KeyRecord::kControl | KeyRecord::kAlt)) != 0;
+    const bool shift = (flags & KeyRecord::kShift) != 0;
+    range(0x70, 0x7B); // F1 ... F12
+    if (ctrlOrAlt) {
+        range('A', 'Z');
+        range('0', '9');
+        for (uint16_t k : {0x5B, 0x5C, 0x5D, 0x5E, 0x5F, 0x3C, 0x3E, 0x40}) {
+            keys.push_back(k);
+        }
+    }
+    if (ctrlOrAlt || shift) {
+        for (uint16_t k : {0x2D, 0x24, 0x23, 0x2E}) { // Ins, Home, End, Del
+            keys.push_back(k);
+        }
+    }
+    range(0x60, 0x69); // Num 0 ... Num 9
+    return keys;
+}
+
+bool CKeyTable::Assign(uint8_t flags, uint16_t key, uint16_t command) {
+    const int index = FindByKey(flags, key);
+    if (index >= 0) {
+        if (command == 0) {
+            records.erase(records.begin() + index);
+            return true;
+        }
+        if (records[index].command == command) {
+            return false;
+        }
+        records[index].command = command;
+        return true;
+    }
+    if (command == 0) {
+        return false;
+    }
+    records.push_back({flags, key, command});
+    return true;
+}

@@ -28,6 +28,16 @@ public:
     // The command a key press stands for, or 0 when the key is not assigned.
     uint16_t CommandForKey(uint8_t flags, uint16_t key) const;
 
+    // The keys that can be assigned with a modifier combination (flags including kVirtKey), in the order the
+    // Keycode page lists them; empty for a combination that offers none.
+    static std::vector<uint16_t> AssignableKeys(uint8_t flags);
+    // The modifier combinations that offer keys, in the order of the Keycode page's check boxes.
+    static std::vector<uint8_t> AssignableModifiers();
+    // Binds a key combination to a command, keeping every combination in at most one record: command 0
+    // removes the combination's record, any other command replaces its command or appends a new record at
+    // the end. True when the table changed.
+    bool Assign(uint8_t flags, uint16_t key, uint16_t command);
+
     const std::vector<KeyRecord>& Records() const { return records; }
     std::vector<KeyRecord>& Records() { return records; }
 

@@ -50,6 +50,10 @@ struct KivranSettings {
     int32_t charSet = 0;
     int32_t insertMode = 0;
 
+    // Where the settings are kept (1 the per-user typed store, 0 the settings file). Not a value of the
+    // sections: the application sets it from its choice after loading and writes to the store it names.
+    int32_t useRegistry = 0;
+
     std::vector<std::string> recentFiles;
     std::vector<KeyRecord> keyTable;
     CColorValue strongData;

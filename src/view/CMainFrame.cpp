@@ -2,6 +2,7 @@
 
 #include "compare/CCompareController.h"
 #include "data/ValueFormat.h"
+#include "options/COptionController.h"
 #include "platform/ExecutablePath.h"
 #include "platform/InstanceMessages.h"
 #include "settings/CTextTable.h"
@@ -107,6 +108,7 @@ CMainFrame::CMainFrame(CUserPrompt* userPrompt) : prompt(userPrompt) {
     scripts = std::make_unique<CSymbolController>(*this);
     compare = std::make_unique<CCompareController>(*this);
     printing = std::make_unique<CPrintController>(*this);
+    options = std::make_unique<COptionController>(*this);
     SetFloatFormat(floatWidth, settings.floatPrecision);
 }
 
@@ -312,15 +314,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && accelerators && isEnabled() && target &&
         target->window() == this && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        uint8_t flags = 0;
-        uint16_t code = 0;
-        if (CKeyTranslator::Translate(*key, flags, code)) {
-            uint16_t command = accelerators->CommandForKey(flags, code);
-            if (command != 0) {
-                OnCommand(command);
-                return true;
-            }
+        const uint16_t command = CKeyTranslator::CommandFor(*accelerators, *static_cast<QKeyEvent*>(event));
+        if (command != 0) {
+            OnCommand(command);
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -648,6 +645,9 @@ void CMainFrame::OnCommand(int command) {
         break;
     case ID_APP_ABOUT:
         ShowVersion();
+        break;
+    case ID_OPTION:
+        options->OnOption();
         break;
     default:
         break;

@@ -35,6 +35,7 @@ class CStatusPanes;
 class CSymbolController;
 class CCompareController;
 class CPrintController;
+class COptionController;
 
 // The one main window: it owns the editor state (the data store, the two panes, display format, metrics,
 // colours, lists and options), the menus and bars, and handles every command.
@@ -83,6 +84,7 @@ public:
     bool AskSaveChanges();
     void ShowOutcome(const DataOutcome& outcome);
     void StopRefreshTimer();
+    void StartRefreshTimer();
     void UpdateRecentMenu();
 
     QString TitleText(bool active) const;
@@ -133,6 +135,8 @@ public:
     CSymbolController& Scripts() { return *scripts; }
     // Print, Print Preview and Printer Setting, with the preview window.
     CPrintController& Printing() { return *printing; }
+    // The options command with its sheet.
+    COptionController& Options() { return *options; }
     // After a script run: the view shows the byte order the script left (1 little-endian).
     void SetByteOrderFromScript(int little);
     // Both panes back to their first row (after Reload Symbol and Execute Macro).
@@ -210,7 +214,6 @@ private:
     void ShowVersion();
     void OnSizeTypeCommand(int command);
     void OnRefreshTimer();
-    void StartRefreshTimer();
     void ApplyDataSourceSettings();
     void SetLittleEndian(int value);
     void SetDecimalAddress(int value);
@@ -252,6 +255,7 @@ private:
     std::unique_ptr<CSymbolController> scripts;
     std::unique_ptr<CCompareController> compare;
     std::unique_ptr<CPrintController> printing;
+    std::unique_ptr<COptionController> options;
     CSearchController search;
     CInstanceChannel channel;
     CCopyBlock copyBlock;
