@@ -10,6 +10,7 @@ libgtest-dev libgmock-dev googletest libbenchmark-dev lua5.4 liblua5.4-dev
 xvfb xauth xdotool x11-utils x11-apps
 fonts-noto-cjk fonts-dejavu-core
 poppler-utils
+desktop-file-utils appstream
 "
 
 missing=""

@@ -37,7 +37,8 @@ const char kUsage[] =
     "[DATA]\n"
     "  DATA            the file to open (none: an empty buffer)\n"
     "  --symbols FILE  the symbol file to run (default: the extension of DATA + \".SYM\" from the symbol\n"
-    "                  directory, the MacroDir setting or the program's directory, when it exists)\n"
+    "                  directory, when it exists: the MacroDir setting, else the program's directory\n"
+    "                  when it holds symbol files, else the installed <prefix>/share/kivran)\n"
     "  --no-symbols    run no symbol file\n"
     "  --macro FILE    the macro to run after the symbol file\n"
     "  --print-vars    print the macro's variables after it ran\n"
@@ -402,6 +403,10 @@ int RunBatch(const BatchOptions& options, int language, std::istream& in, std::o
 }
 
 } // namespace
+
+const char* CBatchRunner::Usage() {
+    return kUsage;
+}
 
 bool CBatchRunner::IsBatch(const std::vector<std::string>& args) {
     for (const std::string& a : args) {

@@ -9,6 +9,8 @@ class CBatchRunner {
 public:
     // True when the arguments ask for batch mode.
     static bool IsBatch(const std::vector<std::string>& args);
+    // The usage text of batch mode, as "--batch --help" prints it.
+    static const char* Usage();
     // Runs batch mode; args excludes the program name. Returns the process exit status: 0, 1 after a
     // script error, 2 for bad usage or files that cannot be read or written. Prompts read standard input.
     static int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -3,6 +3,7 @@
 #include "data/CRecoveryStore.h"
 #include "platform/CSignalPipe.h"
 #include "platform/ExecutablePath.h"
+#include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
 #include "view/CFileCommands.h"
 #include "view/CMainFrame.h"
@@ -79,6 +80,7 @@ int CKIVRANApp::UseRegistry() {
 }
 void CKIVRANApp::SetUseRegistry(int value) {
     g_useRegistry = value ? 1 : 0;
+    SettingsLocation::SetInUse(g_useRegistry, SettingsStore::DefaultIniPath());
 }
 
 QString CKIVRANApp::FileArgument(const QStringList& arguments) {
@@ -100,18 +102,21 @@ QString CKIVRANApp::FileArgument(const QStringList& arguments) {
 
 bool CKIVRANApp::InitInstance(const QStringList& arguments, CUserPrompt* prompt) {
     const std::string directory = ExecutablePath::Directory();
-    settingsPath = directory + "/Kivran.ini";
+    // Beside the executable when it may be written there, else in the user's configuration folder.
+    settingsPath = SettingsStore::DefaultIniPath();
 
     frame = new CMainFrame(prompt);
     commandLineFile = FileArgument(arguments);
 
     g_useRegistry = SettingsStore::ReadUseRegistry();
+    SettingsLocation::SetInUse(g_useRegistry, settingsPath);
     {
         SettingsStore store;
         store.Open(g_useRegistry, settingsPath);
         frame->Settings().Load(store, directory);
         store.Close();
     }
+    frame->Settings().useRegistry = g_useRegistry;
 
     frame->ApplyStoredPlacement();
     if (!frame->Create()) {
@@ -146,6 +151,8 @@ void CKIVRANApp::ExitInstance() {
     delete frame;
     frame = nullptr;
 
+    // The options may have chosen the other store.
+    SetUseRegistry(settings.useRegistry);
     SettingsStore store;
     store.Open(g_useRegistry, settingsPath);
     settings.Save(store, faceInUse);

@@ -1,4 +1,5 @@
 #include "app/CBatchRunner.h"
+#include "app/CCommandLineHelp.h"
 #include "app/CKIVRANApp.h"
 
 #include <QApplication>
@@ -8,6 +9,11 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    int status = 0;
+    // Answered without a display: no application object exists yet.
+    if (CCommandLineHelp::Answer(args, std::cout, status)) {
+        return status;
+    }
     if (CBatchRunner::IsBatch(args)) {
         return CBatchRunner::Run(args, std::cout, std::cerr);
     }
@@ -21,7 +27,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // A signal that came during start-up has ended the loops it found; the main loop is not entered then.
-    int status = kivran.EndingSignal() != 0 ? 0 : QApplication::exec();
+    status = kivran.EndingSignal() != 0 ? 0 : QApplication::exec();
     kivran.ExitInstance();
     return status;
 }

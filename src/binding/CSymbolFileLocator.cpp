@@ -1,5 +1,7 @@
 #include "binding/CSymbolFileLocator.h"
 
+#include "platform/ExecutablePath.h"
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -40,7 +42,34 @@ std::string CSymbolFileLocator::SymbolDirectory(const std::string& macroDir, con
     if (!macroDir.empty() && fs::is_directory(macroDir, ec)) {
         return macroDir;
     }
-    return programDir;
+    if (programDir.empty() || HoldsSymbolFiles(programDir)) {
+        return programDir;
+    }
+    const std::string installed = ExecutablePath::DataDirectoryOf(programDir);
+    return fs::is_directory(installed, ec) ? installed : programDir;
+}
+
+std::string CSymbolFileLocator::ProgramFile(const std::string& name, const std::string& programDir) {
+    const std::string beside = Join(programDir, name);
+    if (programDir.empty() || IsFile(beside)) {
+        return beside;
+    }
+    const std::string installed = Join(ExecutablePath::DataDirectoryOf(programDir), name);
+    return IsFile(installed) ? installed : beside;
+}
+
+bool CSymbolFileLocator::HoldsSymbolFiles(const std::string& dir) {
+    static const std::string suffix = ".SYM";
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > suffix.size() &&
+            EqualIgnoringCase(name.substr(name.size() - suffix.size()), suffix) &&
+            IsFile(it->path().string())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string CSymbolFileLocator::ExtensionOf(const std::string& dataPath) {

@@ -234,6 +234,7 @@ const TextPair kTexts[T_TEXT_COUNT] = {
      "No data row fits on the page. Make the print font or the margins smaller."}, // T_MSG_PAGE_NO_ROOM
     {"PDFファイルに印刷", "Print to PDF file"},                                    // T_MSG_PRINT_TO_PDF
     {"印刷できませんでした。", "Printing failed."},                                // T_MSG_PRINT_FAILED
+    {"設定ファイル:", "Settings file:"},                                           // T_MSG_SETTINGS_FILE
 };
 
 int g_language = 0;

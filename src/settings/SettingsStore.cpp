@@ -1,7 +1,7 @@
 #include "settings/SettingsStore.h"
 
-#include "platform/ExecutablePath.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsLocation.h"
 #include "settings/TypedStore.h"
 
 #include <cstdlib>
@@ -53,6 +53,10 @@ void SettingsStore::Open(int useRegistryValue, const std::string& iniPath) {
 
 void SettingsStore::Close() {
     if (ini && ini->IsDirty()) {
+        // The settings folder in the user's configuration folder exists only once something was written.
+        if (ini->Path() == SettingsLocation::UserIniPath()) {
+            SettingsLocation::MakeParentDirectories(ini->Path());
+        }
         ini->Save();
     }
     if (typed && typed->IsDirty()) {
@@ -177,7 +181,7 @@ void SettingsStore::WriteUseRegistry(int useRegistryValue) {
 }
 
 std::string SettingsStore::DefaultIniPath() {
-    return ExecutablePath::Directory() + "/Kivran.ini";
+    return SettingsLocation::IniPath();
 }
 
 int SettingsStore::ReadStoredLanguage() {

@@ -34,7 +34,8 @@ public:
     static int ReadUseRegistry();
     static void WriteUseRegistry(int useRegistry);
 
-    // The settings file beside the executable.
+    // The settings file: beside the executable when it may be written there, else in the user's
+    // configuration folder (SettingsLocation).
     static std::string DefaultIniPath();
     // The stored UI language (0 Japanese, 1 English; any other value is 0) from the chosen store.
     static int ReadStoredLanguage();

@@ -232,5 +232,6 @@ enum TextId : int {
     T_MSG_PAGE_NO_ROOM,
     T_MSG_PRINT_TO_PDF,
     T_MSG_PRINT_FAILED,
+    T_MSG_SETTINGS_FILE,
     T_TEXT_COUNT
 };

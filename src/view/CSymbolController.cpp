@@ -169,7 +169,9 @@ void CSymbolController::OnExecuteMacro() {
 }
 
 void CSymbolController::OpenHelpPage(const char* fileName) {
-    const QString page = QString::fromStdString(ExecutablePath::Directory()) + "/" + fileName;
+    // Beside the program in a build tree or a portable copy, in the data directory of an installed copy.
+    const QString page =
+        QString::fromStdString(CSymbolFileLocator::ProgramFile(fileName, ExecutablePath::Directory()));
     // Nothing is reported when no viewer opens it.
     QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }

@@ -1,6 +1,7 @@
 #include "view/CVersionDlg.h"
 
 #include "settings/CTextTable.h"
+#include "settings/SettingsLocation.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -17,6 +18,11 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent) {
     name->setObjectName("versionLabel");
     layout->addWidget(name);
     layout->addWidget(new QLabel("Copyright (C) KIVRAN developers", this));
+    layout->addWidget(new QLabel(QString::fromStdString(CTextTable::Text(T_MSG_SETTINGS_FILE)), this));
+    auto* settings = new QLabel(QString::fromStdString(SettingsLocation::PathInUse()), this);
+    settings->setObjectName("settingsFileLabel");
+    settings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(settings);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// The version box: the product name and the version number "%d.%02d".
+// The version box: the product name, the version number "%d.%02d" and the settings file in use.
 class CVersionDlg : public QDialog {
     Q_OBJECT
 public:
