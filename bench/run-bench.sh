@@ -17,14 +17,20 @@ if [ "$found" = 0 ]; then
 fi
 printf '%-48s %14s %6s %12s\n' "benchmark" "time" "unit" "iterations"
 printf '%-48s %14s %6s %12s\n' "---------" "----" "----" "----------"
-# CSV columns: name,iterations,real_time,cpu_time,time_unit,...; error rows carry a message instead.
+# CSV columns: name,iterations,real_time,cpu_time,time_unit,...; error rows carry a message instead (the
+# last field), which is printed with them: a benchmark without its baseline (Lua not installed) says why.
 awk -F, '{
     name = $1; gsub(/"/, "", name)
-    if ($3 == "" || $5 == "") { printf "%-48s %14s %6s %12s\n", name, "skipped", "", ""; next }
+    if ($3 == "" || $5 == "") {
+        why = $NF; gsub(/"/, "", why)
+        printf "%-48s %14s %s\n", name, "skipped", why
+        next
+    }
     printf "%-48s %14.3f %6s %12s\n", name, $3, $5, $2
 }' "$results"
-# A benchmark "X_Baseline" does the work of "X" with the C library or a plain loop over the same bytes; the
-# ratio of their real times is the figure to compare between runs.
+# A benchmark "X_Baseline" does the work of "X" with the C library or a plain loop over the same bytes, or
+# (for the script programs) runs the same program in Lua 5.4; the ratio of their real times is the figure to
+# compare between runs.
 awk -F, '
 function ns(value, unit) {
     if (unit == "us") return value * 1e3
@@ -45,7 +51,7 @@ END {
         if (name !~ /_Baseline$/) continue
         measured = substr(name, 1, length(name) - length("_Baseline"))
         if (!(measured in time) || time[name] == 0) continue
-        if (!header) { printf "\n%-48s %14s\n", "ratio to baseline", "times"; header = 1 }
+        if (!header) { printf "\n%-48s %14s\n", "ratio to baseline (Script*: Lua 5.4)", "times"; header = 1 }
         printf "%-48s %14.2f\n", measured, time[measured] / time[name]
     }
 }' "$results"

@@ -368,6 +368,19 @@ FastValue NumberValue(const Number& n, const char* cursor) {
     return v;
 }
 
+// Makes v the value an evaluation starts with: void, at the cursor, with the precedence bound as its level.
+inline void StartValue(FastValue& v, const char* cursor, int32_t level) {
+    v.error = 0;
+    v.kind = KindVoid;
+    v.level = level;
+    v.intValue = 0;
+    v.realValue = 0.0;
+    v.cursor = cursor;
+    v.nameStep = nullptr;
+    v.nameIndex = 0;
+    v.extra.reset();
+}
+
 FastValue::Extra& ExtraOf(FastValue& v) {
     if (!v.extra) {
         v.extra = std::make_unique<FastValue::Extra>();
@@ -424,19 +437,19 @@ FastValue CCalcManager::FromScript(ScriptValue&& s) {
 }
 
 ScriptValue CCalcManager::RunSequence(const CompiledSequence& s) {
-    return ToScript(RunSeq(s));
+    FastValue v;
+    RunSeq(s, v);
+    return ToScript(std::move(v));
 }
 
-FastValue CCalcManager::RunSub(const CompiledSequence* sub, const char* cursor, int32_t bound) {
+void CCalcManager::RunSub(const CompiledSequence* sub, const char* cursor, int32_t bound, FastValue& v) {
     if (sub && sub->start == cursor && sub->bound == bound) {
         if (sub->literal) {
             // One number and the end: what RunSeq does for it, without the loop.
-            FastValue v;
-            v.cursor = cursor;
-            v.level = bound;
+            StartValue(v, cursor, bound);
             if (depth >= kMaxDepth || StackGuard::Frame() < stackFloor) {
                 v.error = 11;
-                return v;
+                return;
             }
             const CompiledStep& step = sub->steps[0];
             v.kind = step.value.kind;
@@ -451,16 +464,14 @@ FastValue CCalcManager::RunSub(const CompiledSequence* sub, const char* cursor, 
                     v.level = sub->endLevel;
                 }
             }
-            return v;
+            return;
         }
         if (sub->variable && sub->functionsVersion == functionsVersion) {
             // One variable and the end (RunSub runs inside a step, never as the outermost evaluation).
-            FastValue v;
-            v.cursor = cursor;
-            v.level = bound;
+            StartValue(v, cursor, bound);
             if (depth >= kMaxDepth || StackGuard::Frame() < stackFloor) {
                 v.error = 11;
-                return v;
+                return;
             }
             ++depth;
             ReadSimple(sub->steps[0], v);
@@ -476,11 +487,12 @@ FastValue CCalcManager::RunSub(const CompiledSequence* sub, const char* cursor, 
                 }
             }
             --depth;
-            return v;
+            return;
         }
-        return RunSeq(*sub);
+        RunSeq(*sub, v);
+        return;
     }
-    return FromScript(Evaluate(ScriptValue(cursor, bound)));
+    v = FromScript(Evaluate(ScriptValue(cursor, bound)));
 }
 
 [[gnu::always_inline]] inline bool CCalcManager::ResolveDirect(const CompiledStep& nameStep, int32_t index,
@@ -509,7 +521,8 @@ FastValue CCalcManager::RunSub(const CompiledSequence* sub, const char* cursor, 
     int32_t index = 0;
     const char* p = step.pathEnd;
     if (step.indexAt) {
-        FastValue i = RunSub(step.operand, step.indexAt, 0);
+        FastValue i;
+        RunSub(step.operand, step.indexAt, 0, i);
         if (i.error) {
             v = std::move(i);
             return;
@@ -632,7 +645,8 @@ void CCalcManager::CallCompiled(const CompiledStep& step, FastValue& v) {
             fail(FastValue::Error(25, cursor));
             return;
         }
-        FastValue arg = RunSub(i < step.arguments.size() ? step.arguments[i] : nullptr, cursor, 0);
+        FastValue arg;
+        RunSub(i < step.arguments.size() ? step.arguments[i] : nullptr, cursor, 0, arg);
         if (arg.error) {
             fail(std::move(arg));
             return;
@@ -724,7 +738,8 @@ void CCalcManager::RunBinary(const CompiledStep& step, FastValue& v) {
         SlowOperator(step, v);
         return;
     }
-    FastValue right = RunSub(step.operand, step.afterText, precedence);
+    FastValue right;
+    RunSub(step.operand, step.afterText, precedence, right);
     if (right.error) {
         v = std::move(right);
         return;
@@ -815,7 +830,8 @@ void CCalcManager::RunBinary(const CompiledStep& step, FastValue& v) {
 void CCalcManager::RunUnary(const CompiledStep& step, FastValue& v) {
     const int32_t id = step.row->id;
     const int32_t precedence = step.row->precedence;
-    FastValue operand = RunSub(step.operand, step.afterText, precedence);
+    FastValue operand;
+    RunSub(step.operand, step.afterText, precedence, operand);
     if (operand.error || !IsNumeric(operand.kind)) {
         if (operand.error) {
             v = std::move(operand);
@@ -843,7 +859,8 @@ void CCalcManager::RunUnary(const CompiledStep& step, FastValue& v) {
 
 void CCalcManager::RunAssign(const CompiledStep& step, FastValue& v) {
     const int32_t precedence = step.row->precedence;
-    FastValue right = RunSub(step.operand, step.afterText, precedence);
+    FastValue right;
+    RunSub(step.operand, step.afterText, precedence, right);
     if (right.error) {
         v = std::move(right);
         return;
@@ -889,7 +906,8 @@ void CCalcManager::RunAssign(const CompiledStep& step, FastValue& v) {
 void CCalcManager::RunCompound(const CompiledStep& step, FastValue& v) {
     const int32_t id = step.row->id;
     const int32_t precedence = step.row->precedence;
-    FastValue right = RunSub(step.operand, step.afterText, precedence);
+    FastValue right;
+    RunSub(step.operand, step.afterText, precedence, right);
     if (right.error) {
         v = std::move(right);
         return;
@@ -928,7 +946,7 @@ void CCalcManager::RunIncDec(const CompiledStep& step, FastValue& v) {
     if (postfix) {
         operand = v.Clone();
     } else {
-        operand = RunSub(step.operand, step.afterText, precedence);
+        RunSub(step.operand, step.afterText, precedence, operand);
         if (operand.error) {
             v = std::move(operand);
             return;
@@ -967,7 +985,8 @@ void CCalcManager::RunIncDec(const CompiledStep& step, FastValue& v) {
 }
 
 void CCalcManager::RunParen(const CompiledStep& step, FastValue& v) {
-    FastValue inner = RunSub(step.operand, step.afterText, 0);
+    FastValue inner;
+    RunSub(step.operand, step.afterText, 0, inner);
     if (inner.error) {
         v = std::move(inner);
         return;
@@ -1009,23 +1028,22 @@ void CCalcManager::RunOperatorStep(const CompiledStep& step, FastValue& v) {
     }
 }
 
-FastValue CCalcManager::RunSeq(const CompiledSequence& s) {
+void CCalcManager::RunSeq(const CompiledSequence& s, FastValue& v) {
     if (s.functionsVersion != functionsVersion) {
         // A function was registered since the analysis: a name may mean something else now.
         if (const CompiledSequence* fresh = CompiledFor(s.start, s.bound, 0)) {
-            return RunSeq(*fresh);
+            RunSeq(*fresh, v);
+            return;
         }
     }
-    FastValue v;
-    v.cursor = s.start;
-    v.level = s.bound;
+    StartValue(v, s.start, s.bound);
     if (depth == 0) {
         exprStart = v.cursor;
         stackFloor = StackGuard::Floor();
     }
     if (depth >= kMaxDepth || StackGuard::Frame() < stackFloor) {
         v.error = 11;
-        return v;
+        return;
     }
     ++depth;
     bool text = false;
@@ -1037,18 +1055,23 @@ FastValue CCalcManager::RunSeq(const CompiledSequence& s) {
             break;
         }
         switch (step.kind) {
-        case CompiledStep::kValue: {
-            FastValue literal;
-            literal.kind = step.value.kind;
-            literal.intValue = step.value.intValue;
-            literal.realValue = step.value.realValue;
-            literal.cursor = step.value.cursor;
-            if (!step.value.text.empty()) {
-                ExtraOf(literal).text = step.value.text;
+        case CompiledStep::kValue:
+            // The literal replaces the current value.
+            v.error = 0;
+            v.level = 0;
+            v.kind = step.value.kind;
+            v.intValue = step.value.intValue;
+            v.realValue = step.value.realValue;
+            v.cursor = step.value.cursor;
+            v.nameStep = nullptr;
+            v.nameIndex = 0;
+            if (step.value.text.empty()) {
+                v.extra.reset();
+            } else {
+                ExtraOf(v).text = step.value.text;
+                v.extra->name.clear();
             }
-            v = std::move(literal);
             break;
-        }
         case CompiledStep::kVariable:
             ReadSimple(step, v);
             break;
@@ -1069,7 +1092,7 @@ FastValue CCalcManager::RunSeq(const CompiledSequence& s) {
         }
         if (v.error) {
             --depth;
-            return v;
+            return;
         }
     }
     if (text || s.end == CompiledSequence::kText || s.end == CompiledSequence::kOperatorAtEnd ||
@@ -1083,7 +1106,6 @@ FastValue CCalcManager::RunSeq(const CompiledSequence& s) {
         v.level = s.endLevel;
     }
     --depth;
-    return v;
 }
 
 ScriptValue CCalcManager::EvaluateKept(const char* kept, const CompiledSequence*& program) {
@@ -1093,7 +1115,28 @@ ScriptValue CCalcManager::EvaluateKept(const char* kept, const CompiledSequence*
     if (!compiledPaths || !program) {
         return Evaluate(ScriptValue(kept, 0));
     }
-    return ToScript(RunSeq(*program));
+    FastValue v;
+    RunSeq(*program, v);
+    return ToScript(std::move(v));
+}
+
+ScriptValue CCalcManager::EvaluateKeptUnnamed(const char* kept, const CompiledSequence*& program) {
+    if (compiledPaths && program && program->functionsVersion == functionsVersion) {
+        FastValue v;
+        if (RunNumeric(*program, v)) {
+            ScriptValue s(v.cursor, v.level);
+            s.kind = v.kind;
+            s.intValue = v.intValue;
+            s.realValue = v.realValue;
+            return s;
+        }
+        RunSeq(*program, v);
+        v.ClearName();
+        return ToScript(std::move(v));
+    }
+    ScriptValue s = EvaluateKept(kept, program);
+    s.name.clear();
+    return s;
 }
 
 FastValue CCalcManager::EvaluateKeptSlow(const char* kept, const CompiledSequence*& program) {
@@ -1103,5 +1146,7 @@ FastValue CCalcManager::EvaluateKeptSlow(const char* kept, const CompiledSequenc
     if (!compiledPaths || !program) {
         return FromScript(Evaluate(ScriptValue(kept, 0)));
     }
-    return RunSeq(*program);
+    FastValue v;
+    RunSeq(*program, v);
+    return v;
 }

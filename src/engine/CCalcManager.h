@@ -105,15 +105,23 @@ public:
     // Evaluates a kept expression through its compiled form, which program caches (it is found or compiled
     // when null or out of date).
     ScriptValue EvaluateKept(const char* kept, const CompiledSequence*& program);
+    // The same for a value that is used without its name (a returned value): the name is left empty.
+    ScriptValue EvaluateKeptUnnamed(const char* kept, const CompiledSequence*& program);
     // The same as a FastValue, for the interpreter, which looks at the value only to test it.
     FastValue EvaluateKeptFast(const char* kept, const CompiledSequence*& program) {
         if (compiledPaths && program && program->functionsVersion == functionsVersion) {
-            return RunSeq(*program);
+            FastValue v;
+            if (!RunNumeric(*program, v)) {
+                RunSeq(*program, v);
+            }
+            return v;
         }
         return EvaluateKeptSlow(kept, program);
     }
     // Counts the registrations of script functions.
     uint32_t FunctionsVersion() const { return functionsVersion; }
+    // Outermost evaluations completed by their numeric forms since the evaluator was made.
+    uint64_t NumericRuns() const { return numericRuns; }
 
 protected:
     void ShowMessage(const std::string& text);
@@ -139,10 +147,19 @@ private:
     const char* CompilePath(CompiledStep& step, const char* p, int32_t compileDepth);
     ScriptValue RunSequence(const CompiledSequence& s);
     // The compiled evaluation on FastValue: RunSeq runs a sequence (as Evaluate does), RunSub an operand
-    // (the compiled one when it is the one for cursor and bound, else through Evaluate).
-    FastValue RunSeq(const CompiledSequence& s);
+    // (the compiled one when it is the one for cursor and bound, else through Evaluate); both replace v.
+    void RunSeq(const CompiledSequence& s, FastValue& v);
     FastValue EvaluateKeptSlow(const char* kept, const CompiledSequence*& program);
-    FastValue RunSub(const CompiledSequence* sub, const char* cursor, int32_t bound);
+    // Runs the numeric form of an outermost evaluation (building it on first use) and sets v to its result
+    // (error, cursor, level and number; no name); false, with nothing changed, when it has none or it
+    // stopped.
+    bool RunNumeric(const CompiledSequence& s, FastValue& v);
+    bool BuildNumeric(const CompiledSequence& s, NumericProgram& program, bool outermost, int32_t& nesting,
+                      int32_t& level);
+    bool BuildNumericSite(const CompiledStep& step, NumericProgram& program, int32_t& nesting);
+    bool BuildNumericOperand(const CompiledSequence* sub, const char* cursor, int32_t bound,
+                             NumericProgram& program, int32_t& nesting, const char*& end, int32_t& level);
+    void RunSub(const CompiledSequence* sub, const char* cursor, int32_t bound, FastValue& v);
     void ReadSimple(const CompiledStep& step, FastValue& v);
     // CallFunction with the arguments evaluated through their compiled forms.
     void CallCompiled(const CompiledStep& step, FastValue& v);
@@ -198,6 +215,7 @@ private:
     std::function<void(const std::string&)> messageHandler;
     bool compiledPaths = true;
     uint32_t functionsVersion = 0;
+    uint64_t numericRuns = 0;
     // The registry allows direct access to its variables (CVariableManager::DirectAccess).
     bool direct = false;
     // StackGuard::Floor() of the thread running the outermost compiled evaluation.

@@ -709,7 +709,8 @@ void CFlowManager::DoReturn(ExecContext& ctx, ScriptValue* returnSlot) {
         text = CompactExpression(ctx.text + stmt + 6, semi - stmt - 6) + ";";
     }
     if (kept || text.size() > 2) {
-        ScriptValue v = kept ? calc->EvaluateKept(kept, r->expression.program) : EvaluateText(nullptr, text);
+        ScriptValue v =
+            kept ? calc->EvaluateKeptUnnamed(kept, r->expression.program) : EvaluateText(nullptr, text);
         if (v.error) {
             Fail(ctx, v.error, InText(ctx, v.cursor) ? v.cursor - ctx.text : stmt);
             return;

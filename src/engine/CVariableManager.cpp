@@ -411,7 +411,9 @@ int CVariableManager::RegisterVariable(const std::string& type, const std::strin
         scope = scopeLevel;
     }
     const int32_t id = InternName(name);
-    if (FindVariableById(id, scope)) {
+    // A scope no variable was registered at holds none of this name either: the name's variables are not
+    // searched (a recursive function's parameter shadows one variable of its name per call level).
+    if (!ScopeEmpty(scope) && FindVariableById(id, scope)) {
         return 0;
     }
     const RegisteredType& info = RegisteredTypeOf(type);
@@ -465,6 +467,7 @@ int CVariableManager::RegisterVariable(const std::string& type, const std::strin
     v->shadowed = newestByName[static_cast<size_t>(id)];
     newestByName[static_cast<size_t>(id)] = static_cast<int32_t>(variables.size());
     variables.push_back(std::move(v));
+    CountScope(scope, 1);
     ++visibility;
     return 1;
 }
@@ -570,6 +573,7 @@ void CVariableManager::DeleteLastVariable() {
     if (v.nameId >= 0 && static_cast<size_t>(v.nameId) < newestByName.size()) {
         newestByName[static_cast<size_t>(v.nameId)] = v.shadowed;
     }
+    CountScope(v.scope, -1);
     ++visibility;
     // A few records are kept for the next registrations (a function call registers and deletes its parameters
     // each time).
@@ -968,6 +972,7 @@ void CVariableManager::ClearVariables() {
     capacity = 0;
     used = 0;
     variables.clear();
+    scopeCounts.clear();
     recordPool.clear();
     nameIds.clear();
     newestByName.clear();

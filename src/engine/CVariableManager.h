@@ -248,6 +248,23 @@ private:
     std::vector<std::unique_ptr<StructRecord>> structs;
     std::unordered_map<std::string, StructRecord*> structIndex;
     std::vector<std::unique_ptr<VariableRecord>> variables;
+    // Per scope level below kCountedScopes: how many variables are registered at it.
+    static constexpr int32_t kCountedScopes = 1 << 16;
+    std::vector<int32_t> scopeCounts;
+    bool ScopeEmpty(int32_t scope) const {
+        return scope >= 0 && scope < kCountedScopes &&
+               (static_cast<size_t>(scope) >= scopeCounts.size() ||
+                scopeCounts[static_cast<size_t>(scope)] == 0);
+    }
+    void CountScope(int32_t scope, int32_t change) {
+        if (scope < 0 || scope >= kCountedScopes) {
+            return;
+        }
+        if (static_cast<size_t>(scope) >= scopeCounts.size()) {
+            scopeCounts.resize(static_cast<size_t>(scope) + 1, 0);
+        }
+        scopeCounts[static_cast<size_t>(scope)] += change;
+    }
     // Records of deleted variables, reused by the next registrations.
     std::vector<std::unique_ptr<VariableRecord>> recordPool;
     std::unordered_map<std::string, int32_t> nameIds;

@@ -54,6 +54,44 @@ struct CompiledStep {
     std::vector<const CompiledSequence*> arguments;
 };
 
+// A compiled evaluation that only reads numeric variables of the registry, computes with numbers and at most
+// stores one number as its last act, flattened into operations on a stack of numbers. Running it either has
+// exactly the effect of the evaluation or, when anything is not as foreseen (a name that finds no numeric
+// variable, an index outside its variable, a zero divisor, a refused store), stops before anything changed so
+// that the evaluation runs as compiled.
+struct NumericOperation {
+    enum Code : uint8_t {
+        kLiteral,     // push the number
+        kRead,        // push the element 0 of the site's variable
+        kReadIndexed, // pop an index, push that element of the site's variable
+        kBinary,      // pop two numbers, push the operator's result
+        kUnary,       // replace the top number by the operator's result
+        kTarget, // find the element stored to (popping its index when `indexed`); push its value when `read`
+        kAssign, // store the top number into the target; it stays the result
+        kCompound, // pop the right number and the target's value, store and push their result
+        kIncDec,   // replace the target's value by itself plus or minus one, stored (`read`: postfix)
+    };
+    Code code = kLiteral;
+    bool indexed = false;
+    bool read = false;
+    int32_t id = 0; // the operator id
+    int32_t kind = KindInt;
+    int64_t intValue = 0;
+    double realValue = 0.0;
+    const CompiledStep* site = nullptr;
+};
+
+struct NumericProgram {
+    std::vector<NumericOperation> operations;
+    // Evaluation levels the compiled sequence enters at most (each counts against the nesting limit), and
+    // the stack of numbers the operations need.
+    int32_t nesting = 0;
+    int32_t stackSize = 0;
+    // Where the evaluation leaves the cursor and the level it leaves.
+    const char* cursor = nullptr;
+    int32_t level = 0;
+};
+
 // The compiled form of one evaluation: Evaluate from start with the precedence bound. The steps are the turns
 // of the loop in order; when the cursor after a step is not where the next step was compiled for (a binding
 // function may read its arguments any way it likes), the text evaluator continues from there. After the
@@ -78,6 +116,9 @@ struct CompiledSequence {
     // One number literal and the end of the evaluation; one variable without index and the end.
     bool literal = false;
     bool variable = false;
+    // The evaluation as operations on numbers, found when it is first run at the top (null: not possible).
+    mutable bool numericKnown = false;
+    mutable std::unique_ptr<NumericProgram> numeric;
 };
 
 // The value of the compiled evaluation: ScriptValue without the strings that numbers do not need. A value
