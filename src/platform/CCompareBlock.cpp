@@ -25,24 +25,8 @@ bool SameObject(int fd, int other) {
 } // namespace
 
 std::string CCompareBlock::DefaultName() {
-    // Named like the copy block: the copies that share one channel directory share one block name, made
-    // from the token kept in that directory, which no other user can read.
-    const std::string session = CInstanceChannel::DefaultDirectory();
-    if (CInstanceChannel::PrepareDirectory(session)) {
-        const std::string name = PerUserName::PrivateObject(kBaseName, session);
-        if (!name.empty()) {
-            return name;
-        }
-    }
-    // Without a private directory the name can only be derived from the session; a name someone else took
-    // first then refuses comparisons rather than being trusted.
-    uint32_t hash = 2166136261u;
-    for (unsigned char c : session) {
-        hash = (hash ^ c) * 16777619u;
-    }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "-%08x", hash);
-    return PerUserName::SharedObject(kBaseName) + suffix;
+    // Named like the copy block; a name someone else took first refuses comparisons.
+    return CInstanceChannel::SessionObjectName(kBaseName);
 }
 
 CCompareBlock::CCompareBlock() : name_(DefaultName()) {}

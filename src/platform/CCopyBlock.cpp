@@ -33,24 +33,8 @@ void EncodeCount(unsigned char* head, uint64_t value) {
 } // namespace
 
 std::string CCopyBlock::DefaultName() {
-    // The copies that can reach each other share one channel directory; they share one block as well, named
-    // after the token kept in that directory, which no other user can read.
-    const std::string session = CInstanceChannel::DefaultDirectory();
-    if (CInstanceChannel::PrepareDirectory(session)) {
-        const std::string name = PerUserName::PrivateObject(kBaseName, session);
-        if (!name.empty()) {
-            return name;
-        }
-    }
-    // Without a private directory the name can only be derived from the session; a name someone else took
-    // first is then passed over (see Candidate).
-    uint32_t hash = 2166136261u;
-    for (unsigned char c : session) {
-        hash = (hash ^ c) * 16777619u;
-    }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "-%08x", hash);
-    return PerUserName::SharedObject(kBaseName) + suffix;
+    // A name someone else took first is passed over (see Candidate).
+    return CInstanceChannel::SessionObjectName(kBaseName);
 }
 
 std::string CCopyBlock::Candidate(const std::string& name, int index) {

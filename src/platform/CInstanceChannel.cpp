@@ -1,6 +1,7 @@
 #include "platform/CInstanceChannel.h"
 
 #include "platform/InstanceMessages.h"
+#include "platform/PerUserName.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -451,4 +452,21 @@ std::vector<InstancePartner> CInstanceChannel::ListPartners(int timeoutMs) {
         }
     }
     return partners;
+}
+
+std::string CInstanceChannel::SessionObjectName(const std::string& baseName) {
+    const std::string session = DefaultDirectory();
+    if (PrepareDirectory(session)) {
+        const std::string name = PerUserName::PrivateObject(baseName, session);
+        if (!name.empty()) {
+            return name;
+        }
+    }
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : session) {
+        hash = (hash ^ c) * 16777619u;
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%08x", hash);
+    return PerUserName::SharedObject(baseName) + suffix;
 }

@@ -38,6 +38,10 @@ public:
     // Creates the directory (mode 0700) when it is missing. True when it is a real directory of this user
     // that nobody else may enter (one of ours that is too open is closed first).
     static bool PrepareDirectory(const std::string& directory);
+    // The name of a shared object that the copies of this channel directory share: made from the token kept
+    // in that directory, which no other user can read; without a private directory, derived from the
+    // directory's path (a name someone else took first is then not ours to trust).
+    static std::string SessionObjectName(const std::string& baseName);
 
     explicit CInstanceChannel(std::string directory = DefaultDirectory());
     ~CInstanceChannel();
